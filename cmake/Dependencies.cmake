@@ -1,0 +1,29 @@
+# Every dependency comes from Debian's packages (scripts/setup.sh installs them).
+find_package(Threads REQUIRED)
+find_package(nlohmann_json 3 REQUIRED)
+find_package(CLI11 REQUIRED)
+find_package(PNG REQUIRED)
+find_package(TinyGLTF REQUIRED)
+find_package(tinyobjloader REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+
+# Debian's OpenSubdiv CMake config names a static library the package does not
+# ship, so find the CPU library and headers directly.
+find_path(OSD_INCLUDE_DIR opensubdiv/far/topologyRefiner.h REQUIRED)
+find_library(OSD_CPU_LIBRARY osdCPU REQUIRED)
+add_library(OpenSubdiv::osdCPU UNKNOWN IMPORTED)
+set_target_properties(OpenSubdiv::osdCPU PROPERTIES
+  IMPORTED_LOCATION ${OSD_CPU_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${OSD_INCLUDE_DIR})
+
+find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
+
+if(QUORVANE_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(QUORVANE_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+  find_path(LIBNOISE_INCLUDE_DIR noise.h PATH_SUFFIXES libnoise)
+  find_library(LIBNOISE_LIBRARY NAMES noise libnoise)
+endif()

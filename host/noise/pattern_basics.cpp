@@ -1,0 +1,58 @@
+// Fractal building blocks on top of the lattice.
+#include <cmath>
+
+#include "host/noise/patterns.h"
+
+namespace qhost::noise {
+namespace {
+
+// Rounded fold: like |n| away from zero but smooth through it.
+Float SoftFold(Float n)
+{
+  constexpr Float kRounding = 0.1;
+  static const Float kTop = std::sqrt(1.0 + kRounding * kRounding) - kRounding;
+  return (std::sqrt(n * n + kRounding * kRounding) - kRounding) / kTop;
+}
+
+}  // namespace
+
+Float Fbm(const PatternContext& c, const Vector& p, UInt32 salt, AxisScale scale)
+{
+  const Lattice& lattice = c.lattice;
+  if (c.absolute)
+    return SumOctaves(c.octaves, p, scale, kFoldedMean, [&](const Vector& q, const LatticePeriod& period, UInt32 s) {
+      return std::fabs(lattice.Gradient(q, period, s + salt));
+    });
+  return SumOctaves(c.octaves, p, scale, 0.5, [&](const Vector& q, const LatticePeriod& period, UInt32 s) {
+    return 0.5 + 0.5 * lattice.Gradient(q, period, s + salt);
+  });
+}
+
+Float FbmSigned(const PatternContext& c, const Vector& p, UInt32 salt, AxisScale scale)
+{
+  const Lattice& lattice = c.lattice;
+  return SumOctaves(c.octaves, p, scale, 0.0, [&](const Vector& q, const LatticePeriod& period, UInt32 s) {
+    return lattice.Gradient(q, period, s + salt);
+  });
+}
+
+Float Turbulent(const PatternContext& c, const Vector& p, bool hardFold, AxisScale scale)
+{
+  const Lattice& lattice = c.lattice;
+  if (hardFold)
+    return SumOctaves(c.octaves, p, scale, kFoldedMean, [&](const Vector& q, const LatticePeriod& period, UInt32 s) {
+      return std::fabs(lattice.Gradient(q, period, s));
+    });
+  return SumOctaves(c.octaves, p, scale, kFoldedMean, [&](const Vector& q, const LatticePeriod& period, UInt32 s) {
+    return SoftFold(lattice.Gradient(q, period, s));
+  });
+}
+
+Vector Warp(const PatternContext& c, const Vector& p, Float amount)
+{
+  constexpr Int32 kWarpOctaves = 3;
+  const PatternContext coarse{c.lattice, c.octaves.Limited(kWarpOctaves), false};
+  return Vector(FbmSigned(coarse, p, 17), FbmSigned(coarse, p, 53), FbmSigned(coarse, p, 89)) * amount;
+}
+
+}  // namespace qhost::noise

@@ -1,0 +1,140 @@
+// Types built from cells and Voronoi feature points.
+#include <algorithm>
+#include <cmath>
+
+#include "host/noise/patterns.h"
+
+namespace qhost::noise {
+namespace {
+
+// Typical largest distances to the nearest and second nearest point, used to
+// map distances into [0,1].
+constexpr Float kF1Span = 1.0;
+constexpr Float kF2Span = 1.4;
+constexpr Float kEdgeSpan = 1.0;
+
+Float EdgeWidth(const CellularSample& s) { return s.f2 - s.f1; }
+
+}  // namespace
+
+// Turbulence with round blisters pushed up through it.
+Float BlisteredTurbulence(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kBlisterRadius = 0.45;
+  const Float turbulence = Turbulent(c, p, c.absolute);
+  const Float blister = CellularPattern(c, p, 2, 0.2, [](const CellularSample& s) {
+    const Float r = s.f1 / kBlisterRadius;
+    return r < 1.0 ? std::sqrt(1.0 - r * r) : 0.0;
+  });
+  return turbulence + (1.0 - turbulence) * blister;
+}
+
+Float CellNoise(const PatternContext& c, const Vector& p)
+{
+  return SumOctaves(c.octaves.Limited(1), p, {}, 0.5, [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
+    return c.lattice.CellValue(q, period, salt);
+  });
+}
+
+// Octaves of round bowls around feature points, like a hammered surface.
+Float Dents(const PatternContext& c, const Vector& p)
+{
+  constexpr Int32 kMaxDentOctaves = 6;
+  constexpr Float kMean = 0.7;
+  return SumOctaves(c.octaves.Limited(kMaxDentOctaves), p, {}, kMean,
+                    [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
+                      return std::sqrt(std::min(1.0, c.lattice.Cellular(q, period, salt).f1));
+                    });
+}
+
+// Dried mud: fBm plates separated by dark cracks along the cell edges.
+Float Pezo(const PatternContext& c, const Vector& p)
+{
+  const Float crack = CellularPattern(c, p, 3, 0.9, [](const CellularSample& s) {
+    return SmoothStep(0.0, 0.12, EdgeWidth(s));
+  });
+  return crack * (0.35 + 0.65 * Fbm(c, p));
+}
+
+// Round pits of noise-driven size scattered over a mottled surface.
+Float Poxo(const PatternContext& c, const Vector& p)
+{
+  const Float base = Fbm(c, p);
+  const Float radius = 0.12 + 0.25 * base;
+  const Float pit = CellularPattern(c, p, 4, 0.1, [radius](const CellularSample& s) {
+    return 1.0 - SmoothStep(0.6 * radius, radius, s.f1);
+  });
+  return (1.0 - pit) * (0.5 + 0.5 * base);
+}
+
+// Fine white noise: an independent value per 1/64 unit cell.
+Float RandomPattern(const PatternContext& c, const Vector& p)
+{
+  constexpr Int64 kResolution = 64;
+  const auto wrap = [](Float x, Int64 period) {
+    Int64 i = static_cast<Int64>(std::floor(x));
+    if (period > 0)
+    {
+      i %= period;
+      if (i < 0)
+        i += period;
+    }
+    return i;
+  };
+  return SumOctaves(c.octaves.Limited(1), p, {kResolution, kResolution, kResolution}, 0.5,
+                    [&](const Vector& q, const LatticePeriod& period, UInt32) {
+                      return c.lattice.HashValue(wrap(q.x, period.x), wrap(q.y, period.y), wrap(q.z, period.z));
+                    });
+}
+
+// Mosaic: every Voronoi cell one flat tone, darkening into the grout lines.
+Float Sema(const PatternContext& c, const Vector& p)
+{
+  return CellularPattern(c, p, 2, 0.45, [&](const CellularSample& s) {
+    return c.lattice.ValueOfHash(s.nearest) * SmoothStep(0.0, 0.06, EdgeWidth(s));
+  });
+}
+
+// Halftone stipple: dots on jittered points, their size following fBm.
+Float Stupl(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kEdge = 0.06;
+  const Float radius = 0.45 * Fbm(c, p);
+  return CellularPattern(c, p, 6, 0.2, [radius](const CellularSample& s) {
+    return 1.0 - SmoothStep(radius - kEdge, radius, s.f1);
+  });
+}
+
+Float CellVoronoi(const PatternContext& c, const Vector& p)
+{
+  return CellularPattern(c, p, 1, 0.5, [&](const CellularSample& s) { return c.lattice.ValueOfHash(s.nearest); });
+}
+
+Float DisplacedVoronoi(const PatternContext& c, const Vector& p) { return Voronoi1(c, p + Warp(c, p, 0.6)); }
+
+Float SparseConvolutionPattern(const PatternContext& c, const Vector& p)
+{
+  constexpr Int32 kMaxSparseOctaves = 3;
+  constexpr Float kContrast = 0.9;
+  return SumOctaves(c.octaves.Limited(kMaxSparseOctaves), p, {2, 2, 2}, 0.5,
+                    [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
+                      return 0.5 + 0.5 * std::tanh(kContrast * c.lattice.SparseConvolution(q, period, salt));
+                    });
+}
+
+Float Voronoi1(const PatternContext& c, const Vector& p)
+{
+  return CellularPattern(c, p, 1, 0.5, [](const CellularSample& s) { return std::min(1.0, s.f1 / kF1Span); });
+}
+
+Float Voronoi2(const PatternContext& c, const Vector& p)
+{
+  return CellularPattern(c, p, 1, 0.6, [](const CellularSample& s) { return std::min(1.0, s.f2 / kF2Span); });
+}
+
+Float Voronoi3(const PatternContext& c, const Vector& p)
+{
+  return CellularPattern(c, p, 1, 0.3, [](const CellularSample& s) { return std::min(1.0, EdgeWidth(s) / kEdgeSpan); });
+}
+
+}  // namespace qhost::noise

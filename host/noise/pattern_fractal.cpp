@@ -1,0 +1,135 @@
+// Types built from fractal lattice noise.
+#include <cmath>
+
+#include "host/noise/patterns.h"
+
+namespace qhost::noise {
+namespace {
+
+constexpr Float kTwoPi = 2.0 * kPi;
+
+// Moves a periodic profile towards its mean once its wavelength is too short
+// for the filter.
+Float FadeProfile(const PatternContext& c, Float value, Float wavelength, Float mean)
+{
+  return mean + AntialiasWeight(c.octaves.sampleRadius, wavelength) * (value - mean);
+}
+
+Float MapSigned(const PatternContext& c, Float n) { return c.absolute ? std::fabs(n) : 0.5 + 0.5 * n; }
+Float SignedMean(const PatternContext& c) { return c.absolute ? kFoldedMean : 0.5; }
+
+}  // namespace
+
+Float BoxNoise(const PatternContext& c, const Vector& p)
+{
+  return SumOctaves(c.octaves, p, {}, 0.5, [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
+    return c.lattice.Plateau(q, period, salt);
+  });
+}
+
+// Contour bands of fBm, like a topographic map.
+Float Buya(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kBands = 3.0;
+  return 0.5 + 0.5 * std::sin(kTwoPi * kBands * Fbm(c, p));
+}
+
+// Ridged folds on a warped domain, like the surface of a brain.
+Float Cranal(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kRidgeMean = 0.55;
+  const Vector q = p + Warp(c, p, 0.35);
+  return SumOctaves(c.octaves, q, {}, kRidgeMean, [&](const Vector& l, const LatticePeriod& period, UInt32 salt) {
+    const Float ridge = 1.0 - std::fabs(c.lattice.Gradient(l, period, salt));
+    return ridge * ridge;
+  });
+}
+
+Float DisplacedTurbulence(const PatternContext& c, const Vector& p)
+{
+  return Turbulent(c, p + Warp(c, p, 0.5), c.absolute);
+}
+
+Float FbmPattern(const PatternContext& c, const Vector& p) { return Fbm(c, p); }
+
+// Sharp-crested ripples running along x, bent by noise, like wind-blown sand.
+Float Hama(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kRipplesPerUnit = 3.0;
+  constexpr Float kMean = 1.0 - 2.0 / kPi;
+  const PatternContext coarse{c.lattice, c.octaves.Limited(3), false};
+  const Float phase = kRipplesPerUnit * p.x + 1.5 * FbmSigned(coarse, p);
+  return FadeProfile(c, 1.0 - std::fabs(std::sin(kPi * phase)), 1.0 / kRipplesPerUnit, kMean);
+}
+
+// Soft-edged spots where fBm rises over a threshold.
+Float Luka(const PatternContext& c, const Vector& p)
+{
+  return SmoothStep(0.55, 0.62, Fbm(c, p, 7, {2, 2, 2}));
+}
+
+// fBm wrapped into repeating sawtooth bands.
+Float ModNoise(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kBands = 4.0;
+  const Float t = kBands * Fbm(c, p);
+  return t - std::floor(t);
+}
+
+// Long vertical streaks: fBm stretched along y.
+Float Naki(const PatternContext& c, const Vector& p) { return Fbm(c, p, 0, {6, 1, 6}); }
+
+Float PlainNoise(const PatternContext& c, const Vector& p)
+{
+  return SumOctaves(c.octaves.Limited(1), p, {}, SignedMean(c),
+                    [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
+                      return MapSigned(c, c.lattice.Gradient(q, period, salt));
+                    });
+}
+
+// Product of two independent fBm layers: mostly dark with bright knots.
+Float Nutous(const PatternContext& c, const Vector& p) { return Fbm(c, p) * Fbm(c, p, 29, {2, 2, 2}); }
+
+// fBm quantised into flat terraces joined by short smooth steps.
+Float Ober(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kTerraces = 5.0;
+  const Float t = kTerraces * Fbm(c, p);
+  const Float level = std::floor(t);
+  return (level + SmoothStep(0.7, 1.0, t - level)) / kTerraces;
+}
+
+Float TurbulencePattern(const PatternContext& c, const Vector& p) { return Turbulent(c, p, c.absolute); }
+
+// Every octave samples noise at a point displaced by another noise of the
+// same frequency, which varies the apparent lattice spacing.
+Float VlNoise(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kDistortion = 1.0;
+  return SumOctaves(c.octaves, p, {}, SignedMean(c), [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
+    const Lattice& l = c.lattice;
+    const Vector offset(l.Gradient(q, period, salt + 31), l.Gradient(q, period, salt + 47),
+                        l.Gradient(q, period, salt + 73));
+    return MapSigned(c, l.Gradient(q + offset * kDistortion, period, salt));
+  });
+}
+
+// Turbulence on a domain bent by crossed sine waves.
+Float WavyTurbulence(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kWaves = 2.0;
+  constexpr Float kAmplitude = 0.25;
+  const Vector bend(std::sin(kTwoPi * kWaves * p.y), std::sin(kTwoPi * kWaves * p.z), std::sin(kTwoPi * kWaves * p.x));
+  return Turbulent(c, p + bend * kAmplitude, c.absolute);
+}
+
+// Zigzag strata: a triangle wave across y, pushed around by fBm.
+Float Zada(const PatternContext& c, const Vector& p)
+{
+  constexpr Float kLayersPerUnit = 2.0;
+  const Float x = kLayersPerUnit * p.y + 1.5 * FbmSigned(c, p, 5);
+  const Float triangle = std::fabs(2.0 * (x - std::floor(x)) - 1.0);
+  return FadeProfile(c, triangle, 1.0 / kLayersPerUnit, 0.5);
+}
+
+}  // namespace qhost::noise

@@ -1,0 +1,147 @@
+#include "host/geometry/mesh_ops.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "host/geometry/edge_uses.h"
+#include "host/geometry/polygon_geometry.h"
+
+namespace qhost {
+
+namespace {
+
+// Same corners in the opposite direction; a stays first, a triangle keeps c == d.
+CPolygon Reversed(const CPolygon& p) { return p.IsTriangle() ? CPolygon(p.a, p.c, p.b) : CPolygon(p.a, p.d, p.c, p.b); }
+
+UVWStruct Reversed(const UVWStruct& uv, bool triangle)
+{
+  return triangle ? UVWStruct{uv.a, uv.c, uv.b, uv.b} : UVWStruct{uv.a, uv.d, uv.c, uv.b};
+}
+
+void MergeSelections(MeshData& dst, const MeshData& src, Int32 polygonOffset)
+{
+  for (const NamedSelection& selection : src.selections)
+  {
+    auto target = std::find_if(dst.selections.begin(), dst.selections.end(),
+                               [&](const NamedSelection& s) { return s.name == selection.name; });
+    if (target == dst.selections.end())
+    {
+      dst.selections.push_back({selection.name, {}});
+      target = dst.selections.end() - 1;
+    }
+    // Offsets exceed every index already in dst, so the merged list stays sorted.
+    for (const Int32 polygon : selection.polygons)
+      target->polygons.push_back(polygon + polygonOffset);
+  }
+}
+
+// Disjoint-set forest over corner slots, with path halving.
+Int32 FindRoot(std::vector<Int32>& parent, Int32 slot)
+{
+  while (parent[slot] != slot)
+  {
+    parent[slot] = parent[parent[slot]];
+    slot = parent[slot];
+  }
+  return slot;
+}
+
+void Unite(std::vector<Int32>& parent, Int32 first, Int32 second)
+{
+  const Int32 rootFirst = FindRoot(parent, first);
+  const Int32 rootSecond = FindRoot(parent, second);
+  if (rootFirst != rootSecond)
+    parent[std::max(rootFirst, rootSecond)] = std::min(rootFirst, rootSecond);
+}
+
+} // namespace
+
+void AppendMesh(MeshData& dst, const MeshData& src, const Matrix& transform)
+{
+  const Int32 pointOffset = static_cast<Int32>(dst.points.size());
+  const Int32 polygonOffset = static_cast<Int32>(dst.polygons.size());
+  const bool mirrored = transform.Determinant() < 0.0;
+  const bool keepUVs = dst.HasUVs() || src.HasUVs();
+  if (keepUVs && !dst.HasUVs())
+    dst.uvs.assign(dst.polygons.size(), UVWStruct{});
+
+  dst.points.reserve(dst.points.size() + src.points.size());
+  for (const Vector& point : src.points)
+    dst.points.push_back(transform * point);
+
+  dst.polygons.reserve(dst.polygons.size() + src.polygons.size());
+  for (const CPolygon& polygon : src.polygons)
+  {
+    const CPolygon shifted(polygon.a + pointOffset, polygon.b + pointOffset, polygon.c + pointOffset,
+                           polygon.d + pointOffset);
+    dst.polygons.push_back(mirrored ? Reversed(shifted) : shifted);
+  }
+
+  if (keepUVs)
+  {
+    dst.uvs.reserve(dst.polygons.size());
+    for (std::size_t index = 0; index < src.polygons.size(); ++index)
+    {
+      const UVWStruct uv = src.HasUVs() ? src.uvs[index] : UVWStruct{};
+      dst.uvs.push_back(mirrored ? Reversed(uv, src.polygons[index].IsTriangle()) : uv);
+    }
+  }
+
+  MergeSelections(dst, src, polygonOffset);
+}
+
+std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, Float phongAngle)
+{
+  const std::size_t polygonCount = mesh.polygons.size();
+  std::vector<Vector> faceNormals(polygonCount);
+  for (std::size_t index = 0; index < polygonCount; ++index)
+    faceNormals[index] = PolygonNormal(mesh.points, mesh.polygons[index]);
+
+  // Corner slots (polygon * 4 + corner) joined across smooth edges form the
+  // smoothing fans around each point; a fan's normal is the sum of its faces'.
+  std::vector<Int32> fan(polygonCount * 4);
+  std::iota(fan.begin(), fan.end(), 0);
+  const Float minCosine = std::cos(std::clamp(phongAngle, 0.0, kPi));
+  const std::vector<EdgeUse> uses = CollectEdgeUses(mesh.polygons);
+  for (std::size_t first = 0; first < uses.size();)
+  {
+    const std::size_t count = EdgeRunLength(uses, first);
+    for (std::size_t i = first; i < first + count; ++i)
+    {
+      for (std::size_t j = i + 1; j < first + count; ++j)
+      {
+        const EdgeUse& one = uses[i];
+        const EdgeUse& other = uses[j];
+        const Vector normalOne = faceNormals[one.polygon].GetNormalized();
+        const Vector normalOther = faceNormals[other.polygon].GetNormalized();
+        if (phongLimit && Dot(normalOne, normalOther) < minCosine)
+          continue;
+        Unite(fan, one.polygon * 4 + one.lowCorner, other.polygon * 4 + other.lowCorner);
+        Unite(fan, one.polygon * 4 + one.highCorner, other.polygon * 4 + other.highCorner);
+      }
+    }
+    first += count;
+  }
+
+  std::vector<Vector> fanSums(polygonCount * 4);
+  for (std::size_t index = 0; index < polygonCount; ++index)
+  {
+    const Int32 corners = CornerCount(mesh.polygons[index]);
+    for (Int32 corner = 0; corner < corners; ++corner)
+      fanSums[FindRoot(fan, static_cast<Int32>(index * 4) + corner)] += faceNormals[index];
+  }
+
+  std::vector<Vector> normals(polygonCount * 4);
+  for (std::size_t index = 0; index < polygonCount; ++index)
+  {
+    const Int32 corners = CornerCount(mesh.polygons[index]);
+    for (Int32 corner = 0; corner < corners; ++corner)
+      normals[index * 4 + corner] = fanSums[FindRoot(fan, static_cast<Int32>(index * 4) + corner)].GetNormalized();
+    if (corners == 3)
+      normals[index * 4 + 3] = normals[index * 4 + 2];
+  }
+  return normals;
+}
+
+} // namespace qhost

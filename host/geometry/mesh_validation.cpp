@@ -1,0 +1,75 @@
+#include "host/geometry/mesh_validation.h"
+
+#include "host/geometry/polygon_geometry.h"
+
+namespace qhost {
+
+namespace {
+
+bool ValidatePolygon(const CPolygon& polygon, Int32 pointCount, std::size_t index, std::string& error)
+{
+  for (Int32 corner = 0; corner < 4; ++corner)
+  {
+    const Int32 point = CornerPoint(polygon, corner);
+    if (point < 0 || point >= pointCount)
+    {
+      error = "polygon " + std::to_string(index) + " uses point " + std::to_string(point) + " but the mesh has " +
+              std::to_string(pointCount) + " points";
+      return false;
+    }
+  }
+  const Int32 corners = CornerCount(polygon);
+  for (Int32 first = 0; first < corners; ++first)
+  {
+    for (Int32 second = first + 1; second < corners; ++second)
+    {
+      if (CornerPoint(polygon, first) == CornerPoint(polygon, second))
+      {
+        error = "polygon " + std::to_string(index) + " is degenerate: it uses point " +
+                std::to_string(CornerPoint(polygon, first)) + " twice";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool ValidateSelection(const NamedSelection& selection, std::size_t polygonCount, std::string& error)
+{
+  for (const Int32 polygon : selection.polygons)
+  {
+    if (polygon < 0 || static_cast<std::size_t>(polygon) >= polygonCount)
+    {
+      error = "selection '" + selection.name + "' names polygon " + std::to_string(polygon) + " but the mesh has " +
+              std::to_string(polygonCount) + " polygons";
+      return false;
+    }
+  }
+  return true;
+}
+
+} // namespace
+
+bool ValidateMesh(const MeshData& mesh, std::string& error)
+{
+  const auto pointCount = static_cast<Int32>(mesh.points.size());
+  for (std::size_t index = 0; index < mesh.polygons.size(); ++index)
+  {
+    if (!ValidatePolygon(mesh.polygons[index], pointCount, index, error))
+      return false;
+  }
+  if (!mesh.uvs.empty() && mesh.uvs.size() != mesh.polygons.size())
+  {
+    error = "the mesh has " + std::to_string(mesh.uvs.size()) + " UV entries for " +
+            std::to_string(mesh.polygons.size()) + " polygons";
+    return false;
+  }
+  for (const NamedSelection& selection : mesh.selections)
+  {
+    if (!ValidateSelection(selection, mesh.polygons.size(), error))
+      return false;
+  }
+  return true;
+}
+
+} // namespace qhost

@@ -1,0 +1,331 @@
+#include "host/geometry/subdivide.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <span>
+#include <tuple>
+#include <vector>
+
+#include <opensubdiv/far/primvarRefiner.h>
+#include <opensubdiv/far/topologyDescriptor.h>
+#include <opensubdiv/far/topologyRefinerFactory.h>
+
+#include "host/geometry/edge_uses.h"
+#include "host/geometry/mesh_validation.h"
+#include "host/geometry/polygon_geometry.h"
+
+namespace qhost {
+
+namespace {
+
+namespace Far = OpenSubdiv::Far;
+namespace Sdc = OpenSubdiv::Sdc;
+using Refiner = Far::TopologyRefiner;
+using RefinerFactory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
+
+// A quad's four indices are laid out exactly like four consecutive face-vertex
+// indices, which lets all-quad meshes hand their polygon array to the refiner.
+static_assert(sizeof(CPolygon) == 4 * sizeof(Far::Index) && std::is_standard_layout_v<CPolygon>);
+
+// Views a Vector array as primvar buffers for Far::PrimvarRefiner, which reads
+// sources and writes destinations through element proxies.
+struct VectorSlot
+{
+  Vector* value;
+  void Clear() { *value = Vector(); }
+  template <typename Source>
+  void AddWithWeight(const Source& source, double weight) { *value += *source.value * weight; }
+};
+struct ConstVectorSlot
+{
+  const Vector* value;
+};
+struct VectorBuffer
+{
+  Vector* data;
+  VectorSlot operator[](int index) const { return {data + index}; }
+};
+struct ConstVectorBuffer
+{
+  const Vector* data;
+  ConstVectorSlot operator[](int index) const { return {data + index}; }
+};
+
+bool SchemeOptionsForMode(Int32 mode, Sdc::Options& options)
+{
+  switch (mode)
+  {
+    case kSubdivideModeSmoothBoundaries:
+      options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
+      options.SetFVarLinearInterpolation(Sdc::Options::FVAR_LINEAR_NONE);
+      return true;
+    case kSubdivideModeKeepBoundaries:
+      options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_AND_CORNER);
+      options.SetFVarLinearInterpolation(Sdc::Options::FVAR_LINEAR_BOUNDARIES);
+      return true;
+    case kSubdivideModeLinearUVs:
+      options.SetVtxBoundaryInterpolation(Sdc::Options::VTX_BOUNDARY_EDGE_AND_CORNER);
+      options.SetFVarLinearInterpolation(Sdc::Options::FVAR_LINEAR_ALL);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Flat face-vertex topology; quads-only meshes borrow the polygon array.
+struct FaceVertices
+{
+  std::vector<int> counts;
+  std::vector<Far::Index> flattened;
+  const Far::Index* indices = nullptr;
+};
+
+FaceVertices GatherFaceVertices(std::span<const CPolygon> polygons)
+{
+  FaceVertices faces;
+  faces.counts.reserve(polygons.size());
+  bool hasTriangles = false;
+  for (const CPolygon& polygon : polygons)
+  {
+    faces.counts.push_back(CornerCount(polygon));
+    hasTriangles = hasTriangles || polygon.IsTriangle();
+  }
+  if (!hasTriangles)
+  {
+    faces.indices = reinterpret_cast<const Far::Index*>(polygons.data());
+    return faces;
+  }
+  faces.flattened.reserve(polygons.size() * 4);
+  for (const CPolygon& polygon : polygons)
+  {
+    for (Int32 corner = 0; corner < CornerCount(polygon); ++corner)
+      faces.flattened.push_back(CornerPoint(polygon, corner));
+  }
+  faces.indices = faces.flattened.data();
+  return faces;
+}
+
+// Point pairs of the manifold edges whose face normals differ by more than
+// `angle`; the refiner makes them infinitely sharp.
+std::vector<Far::Index> SharpEdges(const MeshData& mesh, Float angle)
+{
+  std::vector<Far::Index> pairs;
+  if (angle >= kPi)
+    return pairs;
+  const Float maxCosine = std::cos(std::max(angle, 0.0));
+  const std::vector<EdgeUse> uses = CollectEdgeUses(mesh.polygons);
+  for (std::size_t first = 0; first < uses.size();)
+  {
+    const std::size_t count = EdgeRunLength(uses, first);
+    if (count == 2)
+    {
+      const Vector normalOne = PolygonNormal(mesh.points, mesh.polygons[uses[first].polygon]).GetNormalized();
+      const Vector normalTwo = PolygonNormal(mesh.points, mesh.polygons[uses[first + 1].polygon]).GetNormalized();
+      if (Dot(normalOne, normalTwo) < maxCosine)
+      {
+        pairs.push_back(uses[first].low);
+        pairs.push_back(uses[first].high);
+      }
+    }
+    first += count;
+  }
+  return pairs;
+}
+
+// Face-varying UV values: corners on the same point with identical UVs share
+// a value, so the UVs interpolate smoothly across them, while seams (different
+// UVs on one point) stay separate.
+struct FaceVaryingUVs
+{
+  std::vector<Vector> values;
+  std::vector<Far::Index> cornerValues;  // one per face-vertex, in face order
+};
+
+FaceVaryingUVs WeldUVs(const MeshData& mesh)
+{
+  struct Corner
+  {
+    Int32 point;
+    Vector uv;
+    Int32 slot;
+  };
+  std::vector<Corner> corners;
+  corners.reserve(mesh.polygons.size() * 4);
+  for (std::size_t index = 0; index < mesh.polygons.size(); ++index)
+  {
+    const CPolygon& polygon = mesh.polygons[index];
+    for (Int32 corner = 0; corner < CornerCount(polygon); ++corner)
+      corners.push_back({CornerPoint(polygon, corner), CornerUV(mesh.uvs[index], corner),
+                         static_cast<Int32>(corners.size())});
+  }
+  auto key = [](const Corner& c) { return std::tie(c.point, c.uv.x, c.uv.y, c.uv.z); };
+  std::sort(corners.begin(), corners.end(), [&](const Corner& l, const Corner& r) { return key(l) < key(r); });
+
+  FaceVaryingUVs uvs;
+  uvs.cornerValues.resize(corners.size());
+  for (std::size_t index = 0; index < corners.size(); ++index)
+  {
+    if (index == 0 || key(corners[index - 1]) != key(corners[index]))
+      uvs.values.push_back(corners[index].uv);
+    uvs.cornerValues[corners[index].slot] = static_cast<Far::Index>(uvs.values.size() - 1);
+  }
+  return uvs;
+}
+
+// Index of the original polygon each face of the last level descends from.
+std::vector<Int32> OriginalPolygons(const Refiner& refiner)
+{
+  std::vector<Int32> origin(static_cast<std::size_t>(refiner.GetLevel(0).GetNumFaces()));
+  for (std::size_t face = 0; face < origin.size(); ++face)
+    origin[face] = static_cast<Int32>(face);
+  std::vector<Int32> childOrigin;
+  for (int level = 1; level <= refiner.GetMaxLevel(); ++level)
+  {
+    const Far::TopologyLevel& topology = refiner.GetLevel(level);
+    childOrigin.resize(static_cast<std::size_t>(topology.GetNumFaces()));
+    for (int face = 0; face < topology.GetNumFaces(); ++face)
+      childOrigin[face] = origin[topology.GetFaceParentFace(face)];
+    origin.swap(childOrigin);
+  }
+  return origin;
+}
+
+// Interpolates level 0 values through every level of the refiner; `faceVarying`
+// selects the UV channel instead of the vertices. Returns the last level.
+std::vector<Vector> RefineValues(const Refiner& refiner, const std::vector<Vector>& base, bool faceVarying)
+{
+  const Far::PrimvarRefinerReal<double> primvars(refiner);
+  std::vector<Vector> parent;
+  std::vector<Vector> child;
+  for (int level = 1; level <= refiner.GetMaxLevel(); ++level)
+  {
+    const Far::TopologyLevel& topology = refiner.GetLevel(level);
+    child.resize(static_cast<std::size_t>(faceVarying ? topology.GetNumFVarValues(0) : topology.GetNumVertices()));
+    const ConstVectorBuffer source{level == 1 ? base.data() : parent.data()};
+    VectorBuffer target{child.data()};
+    if (faceVarying)
+      primvars.InterpolateFaceVarying(level, source, target, 0);
+    else
+      primvars.Interpolate(level, source, target);
+    parent.swap(child);
+  }
+  return parent;
+}
+
+MeshData AssembleResult(const MeshData& in, const Refiner& refiner, const std::vector<Vector>& uvValues)
+{
+  MeshData result;
+  result.points = RefineValues(refiner, in.points, false);
+  const std::vector<Vector> refinedUVs = in.HasUVs() ? RefineValues(refiner, uvValues, true) : std::vector<Vector>();
+
+  const Far::TopologyLevel& last = refiner.GetLevel(refiner.GetMaxLevel());
+  const int faceCount = last.GetNumFaces();
+  result.polygons.reserve(static_cast<std::size_t>(faceCount));
+  if (in.HasUVs())
+    result.uvs.reserve(static_cast<std::size_t>(faceCount));
+  for (int face = 0; face < faceCount; ++face)
+  {
+    const Far::ConstIndexArray vertices = last.GetFaceVertices(face);
+    result.polygons.emplace_back(vertices[0], vertices[1], vertices[2], vertices[3]);
+    if (in.HasUVs())
+    {
+      const Far::ConstIndexArray values = last.GetFaceFVarValues(face, 0);
+      result.uvs.push_back({refinedUVs[values[0]], refinedUVs[values[1]], refinedUVs[values[2]], refinedUVs[values[3]]});
+    }
+  }
+
+  if (!in.selections.empty())
+  {
+    const std::vector<Int32> origin = OriginalPolygons(refiner);
+    std::vector<char> member(in.polygons.size());
+    for (const NamedSelection& selection : in.selections)
+    {
+      std::fill(member.begin(), member.end(), 0);
+      for (const Int32 polygon : selection.polygons)
+        member[polygon] = 1;
+      NamedSelection& childSelection = result.selections.emplace_back(NamedSelection{selection.name, {}});
+      for (int face = 0; face < faceCount; ++face)
+      {
+        if (member[origin[face]])
+          childSelection.polygons.push_back(face);
+      }
+    }
+  }
+  return result;
+}
+
+} // namespace
+
+Int64 SubdividedPolygonCount(const MeshData& mesh, Int32 levels)
+{
+  if (levels <= 0)
+    return static_cast<Int64>(mesh.polygons.size());
+  Int64 count = 0;
+  for (const CPolygon& polygon : mesh.polygons)
+    count += CornerCount(polygon);
+  for (Int32 level = 1; level < levels && count <= kMaxSubdividedPolygons; ++level)
+    count *= 4;
+  return std::min(count, kMaxSubdividedPolygons + 1);
+}
+
+bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& out, std::string& error)
+{
+  if (!ValidateMesh(in, error))
+    return false;
+  Sdc::Options schemeOptions;
+  if (!SchemeOptionsForMode(options.mode, schemeOptions))
+  {
+    error = "unknown subdivision mode " + std::to_string(options.mode);
+    return false;
+  }
+  if (options.levels <= 0 || in.polygons.empty())
+  {
+    if (&out != &in)
+      out = in;
+    return true;
+  }
+  if (SubdividedPolygonCount(in, options.levels) > kMaxSubdividedPolygons)
+  {
+    error = std::to_string(options.levels) + " subdivision levels of " + std::to_string(in.polygons.size()) +
+            " polygons would exceed the limit of " + std::to_string(kMaxSubdividedPolygons) + " polygons";
+    return false;
+  }
+
+  const FaceVertices faces = GatherFaceVertices(in.polygons);
+  const std::vector<Far::Index> sharpEdges = SharpEdges(in, options.angle);
+  const std::vector<float> sharpness(sharpEdges.size() / 2, Sdc::Crease::SHARPNESS_INFINITE);
+  FaceVaryingUVs uvs;
+  Far::TopologyDescriptor::FVarChannel uvChannel;
+  if (in.HasUVs())
+  {
+    uvs = WeldUVs(in);
+    uvChannel.numValues = static_cast<int>(uvs.values.size());
+    uvChannel.valueIndices = uvs.cornerValues.data();
+  }
+
+  Far::TopologyDescriptor descriptor;
+  descriptor.numVertices = static_cast<int>(in.points.size());
+  descriptor.numFaces = static_cast<int>(in.polygons.size());
+  descriptor.numVertsPerFace = faces.counts.data();
+  descriptor.vertIndicesPerFace = faces.indices;
+  descriptor.numCreases = static_cast<int>(sharpness.size());
+  descriptor.creaseVertexIndexPairs = sharpEdges.data();
+  descriptor.creaseWeights = sharpness.data();
+  descriptor.numFVarChannels = in.HasUVs() ? 1 : 0;
+  descriptor.fvarChannels = &uvChannel;
+
+  const RefinerFactory::Options factoryOptions(options.smooth ? Sdc::SCHEME_CATMARK : Sdc::SCHEME_BILINEAR,
+                                               schemeOptions);
+  const std::unique_ptr<Refiner> refiner(RefinerFactory::Create(descriptor, factoryOptions));
+  if (!refiner)
+  {
+    error = "the subdivision surface could not be built from this mesh's topology";
+    return false;
+  }
+  refiner->RefineUniform(Refiner::UniformOptions(options.levels));
+  out = AssembleResult(in, *refiner, uvs.values);
+  return true;
+}
+
+} // namespace qhost

@@ -1,0 +1,52 @@
+// Uniform subdivision of polygon meshes: Catmull-Clark or a linear split, with
+// sharp creases from a face angle, face-varying UVs and selections carried to
+// the child polygons. Every polygon of the result is a quad.
+#pragma once
+
+#include <string>
+
+#include "host/geometry/mesh_data.h"
+
+namespace qhost {
+
+// Boundary and UV interpolation modes (SubdivideOptions::mode).
+// Smooth boundaries: open borders are smoothed and their corners rounded off;
+// UVs are smooth everywhere, UV borders included.
+constexpr Int32 kSubdivideModeSmoothBoundaries = 0;
+// Keep boundaries: open borders and their corners stay where they are; UVs are
+// smooth inside each UV island and linear along UV borders and seams, so
+// islands keep their outline. What a user expects, hence the default.
+constexpr Int32 kSubdivideModeKeepBoundaries = 1;
+// Keep boundaries as above, but UVs are interpolated linearly everywhere.
+constexpr Int32 kSubdivideModeLinearUVs = 2;
+
+struct SubdivideOptions
+{
+  // Catmull-Clark when true, otherwise each polygon is split linearly (points
+  // stay on the original polygons; modes only matter for the smooth case).
+  bool smooth = true;
+  Int32 levels = 1;
+  // Edges whose adjacent face normals differ by more than this (radians)
+  // become infinitely sharp creases; pi leaves every edge smooth.
+  Float angle = kPi;
+  Int32 mode = kSubdivideModeKeepBoundaries;
+};
+
+// Largest result Subdivide produces: 4M quads are roughly 0.5 GB of points,
+// polygons and UVs, on top of the refiner's own topology.
+constexpr Int64 kMaxSubdividedPolygons = Int64{1} << 22;
+
+// Number of polygons `levels` levels of subdivision make of `mesh`: the first
+// level turns each n-gon into n quads, every further one each quad into four.
+// Saturates at kMaxSubdividedPolygons + 1.
+Int64 SubdividedPolygonCount(const MeshData& mesh, Int32 levels);
+
+// Subdivides `in` into `out` (which may be the same object). levels < 0 is
+// treated as 0, which copies the mesh. On failure returns false with a
+// readable message in `error` and leaves `out` untouched: an index out of
+// range, a polygon that repeats a point (other than a triangle's c == d), UVs
+// or selections that do not match the polygons, an unknown mode, or a result
+// above kMaxSubdividedPolygons (checked before refining).
+bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& out, std::string& error);
+
+} // namespace qhost

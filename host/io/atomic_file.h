@@ -1,0 +1,24 @@
+// Whole-file writes that either replace the target completely or leave it
+// untouched, so a crash or a full disk never leaves a half-written output.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace qhost {
+
+// Writes bytes to a temporary file next to path, flushes it to disk and
+// renames it over path. On failure the temporary is removed, an existing file
+// at path keeps its old content, and error names the file and the cause.
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
+
+// Same, for text built in a string.
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+
+// Reads a whole file. Files larger than maxBytes are refused before reading.
+bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
+                   std::string& error);
+
+} // namespace qhost

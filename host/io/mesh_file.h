@@ -1,0 +1,51 @@
+// Reading and writing meshes as OBJ, PLY, glTF and GLB files, chosen by the
+// file extension.
+//
+// Conventions shared by every format: UV v points up (origin at the bottom
+// left, as in OBJ; glTF files store 1 - v), polygon corner order is kept as
+// is, and per-corner normals come from the caller because MeshData holds none.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "host/geometry/mesh_data.h"
+
+namespace qhost {
+
+struct Image;
+
+// Readers refuse files that claim more points or polygons than this before
+// allocating for them.
+constexpr std::int64_t kMaxMeshElements = 100'000'000;
+// Largest mesh file read into memory at once.
+constexpr std::uint64_t kMaxMeshFileBytes = std::uint64_t(4) << 30;
+
+struct MeshWriteOptions
+{
+  // Name of the object, where the format has one.
+  std::string objectName = "rock";
+  // glTF/GLB only: embedded as PNG and used as the material's base colour
+  // texture. Not owned; must outlive the write call. Requires UVs.
+  const Image* baseColorTexture = nullptr;
+};
+
+// Checks what every writer relies on: point indices in range, UVs either
+// absent or one per polygon, exactly four corner normals per polygon, and
+// finite positions.
+bool ValidateMeshForWrite(const MeshData& mesh, std::span<const Vector> cornerNormals, std::string& error);
+
+// Writes .obj, .ply, .glb or .gltf (by extension, case-insensitive) atomically.
+// cornerNormals holds four normals per polygon (corners a, b, c, d).
+bool WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+               const MeshWriteOptions& options, std::string& error);
+
+// Reads .obj, .ply, .glb or .gltf into mesh; on failure mesh is unchanged and
+// error names the file and the problem.
+bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error);
+
+// The lower-case extension of path including the dot, or "" when it has none.
+std::string LowerCaseExtension(const std::string& path);
+
+} // namespace qhost

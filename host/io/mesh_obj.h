@@ -1,0 +1,23 @@
+// Wavefront OBJ meshes. Polygon selections travel as OBJ groups ("g"); a
+// polygon in several selections is written under a "g" line naming all of
+// them, and polygons in none go to the OBJ default group "default".
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "host/geometry/mesh_data.h"
+#include "host/io/mesh_file.h"
+
+namespace qhost {
+
+// Writes v, vt (when the mesh has UVs), vn and v/vt/vn faces, atomically.
+bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+              const MeshWriteOptions& options, std::string& error);
+
+// Triangles and quads are kept, larger polygons are fan-triangulated. Every
+// group or object name becomes a selection (names of a multi-name "g" line
+// each get one); "default" is not a selection. Normals in the file are ignored.
+bool ReadObj(const std::string& path, MeshData& mesh, std::string& error);
+
+} // namespace qhost

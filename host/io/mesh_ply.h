@@ -1,0 +1,25 @@
+// Stanford PLY meshes. Writing produces binary little-endian files with a
+// normal and a UV per vertex (corners are split where they differ); reading
+// accepts ASCII and binary files of either byte order. PLY has no polygon
+// selections, so none are written or read.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "host/geometry/mesh_data.h"
+
+namespace qhost {
+
+// Vertex properties x y z nx ny nz and, when the mesh has UVs, s t; faces as
+// "list uchar int vertex_indices". Written atomically.
+bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+              std::string& error);
+
+// Reads vertex x y z (any numeric type), optional s t / u v / texture_u
+// texture_v, and face vertex_indices (or vertex_index). Faces of more than
+// four corners are fan-triangulated; other elements are skipped. Points with
+// identical positions are merged so split vertices are connected again.
+bool ReadPly(const std::string& path, MeshData& mesh, std::string& error);
+
+} // namespace qhost

@@ -99,7 +99,7 @@ Float Sema(const PatternContext& c, const Vector& p)
 Float Stupl(const PatternContext& c, const Vector& p)
 {
   constexpr Float kEdge = 0.06;
-  const Float radius = 0.45 * Fbm(c, p);
+  const Float radius = 0.8 * SmoothStep(0.25, 0.75, Fbm(c, p));
   return CellularPattern(c, p, 6, 0.2, [radius](const CellularSample& s) {
     return 1.0 - SmoothStep(radius - kEdge, radius, s.f1);
   });

@@ -65,7 +65,7 @@ Float Hama(const PatternContext& c, const Vector& p)
 // Soft-edged spots where fBm rises over a threshold.
 Float Luka(const PatternContext& c, const Vector& p)
 {
-  return SmoothStep(0.55, 0.62, Fbm(c, p, 7, {2, 2, 2}));
+  return SmoothStep(0.5, 0.58, Fbm(c, p, 7, {2, 2, 2}));
 }
 
 // fBm wrapped into repeating sawtooth bands.
@@ -88,13 +88,16 @@ Float PlainNoise(const PatternContext& c, const Vector& p)
 }
 
 // Product of two independent fBm layers: mostly dark with bright knots.
-Float Nutous(const PatternContext& c, const Vector& p) { return Fbm(c, p) * Fbm(c, p, 29, {2, 2, 2}); }
+Float Nutous(const PatternContext& c, const Vector& p)
+{
+  return SmoothStep(0.1, 0.45, Fbm(c, p) * Fbm(c, p, 29, {2, 2, 2}));
+}
 
 // fBm quantised into flat terraces joined by short smooth steps.
 Float Ober(const PatternContext& c, const Vector& p)
 {
   constexpr Float kTerraces = 5.0;
-  const Float t = kTerraces * Fbm(c, p);
+  const Float t = kTerraces * SmoothStep(0.2, 0.8, Fbm(c, p));
   const Float level = std::floor(t);
   return (level + SmoothStep(0.7, 1.0, t - level)) / kTerraces;
 }

@@ -20,7 +20,7 @@ using PatternFunction = Float (*)(const PatternContext&, const Vector&);
 PatternFunction PatternForType(Int32 type);
 
 // Mean of |gradient noise|: the fade target of folded octaves.
-constexpr Float kFoldedMean = 0.27;
+constexpr Float kFoldedMean = 0.22;
 
 // Fractal gradient noise in [0,1]: remapped, or folded with abs when the
 // context asks for absolute values.

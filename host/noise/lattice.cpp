@@ -68,9 +68,8 @@ struct Axis
 
 Axis SplitAxis(Float x, Int64 period, UInt32 salt)
 {
-  const Float cell = std::floor(x);
-  const Int64 i = static_cast<Int64>(cell);
-  return {TableIndex(i, period, salt), TableIndex(i + 1, period, salt), x - cell};
+  const Int64 i = FloorToInt(x);
+  return {TableIndex(i, period, salt), TableIndex(i + 1, period, salt), x - static_cast<Float>(i)};
 }
 
 }  // namespace
@@ -150,8 +149,8 @@ Float Lattice::CellValue(const Vector& p, const LatticePeriod& period, UInt32 sa
 
 CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period, UInt32 salt) const
 {
-  const Float cx = std::floor(p.x), cy = std::floor(p.y), cz = std::floor(p.z);
-  const Int64 ix = static_cast<Int64>(cx), iy = static_cast<Int64>(cy), iz = static_cast<Int64>(cz);
+  const Int64 ix = FloorToInt(p.x), iy = FloorToInt(p.y), iz = FloorToInt(p.z);
+  const Float cx = static_cast<Float>(ix), cy = static_cast<Float>(iy), cz = static_cast<Float>(iz);
   // Offsets from the sample to its own cell's corner keep the arithmetic small.
   const Float fx = p.x - cx, fy = p.y - cy, fz = p.z - cz;
   Float d1 = kMaxFloat, d2 = kMaxFloat;
@@ -188,8 +187,8 @@ CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period, U
 
 Float Lattice::SparseConvolution(const Vector& p, const LatticePeriod& period, UInt32 salt) const
 {
-  const Float cx = std::floor(p.x), cy = std::floor(p.y), cz = std::floor(p.z);
-  const Int64 ix = static_cast<Int64>(cx), iy = static_cast<Int64>(cy), iz = static_cast<Int64>(cz);
+  const Int64 ix = FloorToInt(p.x), iy = FloorToInt(p.y), iz = FloorToInt(p.z);
+  const Float cx = static_cast<Float>(ix), cy = static_cast<Float>(iy), cz = static_cast<Float>(iz);
   const Float fx = p.x - cx, fy = p.y - cy, fz = p.z - cz;
   Float sum = 0.0;
   for (Int64 dz = -1; dz <= 1; ++dz)

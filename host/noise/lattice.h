@@ -56,6 +56,14 @@ private:
   UInt32 seedMix_ = 0;
 };
 
+// floor() as an integer without a libm call; lattice coordinates stay far
+// inside the Int64 range because every caller wraps its input first.
+inline Int64 FloorToInt(Float x)
+{
+  const Int64 i = static_cast<Int64>(x);
+  return x < static_cast<Float>(i) ? i - 1 : i;
+}
+
 // Wraps a lattice index into [0,period) when tiling and then into the table.
 inline UInt32 TableIndex(Int64 i, Int64 period, UInt32 salt)
 {

@@ -66,7 +66,7 @@ inline Float WrapCoordinate(Float x, Int64 period, bool tiling)
 // two or fewer: finer detail would alias, so it fades to its mean.
 inline Float AntialiasWeight(Float sampleRadius, Float wavelength)
 {
-  return 1.0 - SmoothStep(0.25, 0.5, sampleRadius / wavelength);
+  return sampleRadius > 0.0 ? 1.0 - SmoothStep(0.25, 0.5, sampleRadius / wavelength) : 1.0;
 }
 
 // Each octave drifts in its own direction so the pattern evolves with time

@@ -10,8 +10,9 @@ namespace {
 Float SoftFold(Float n)
 {
   constexpr Float kRounding = 0.1;
-  static const Float kTop = std::sqrt(1.0 + kRounding * kRounding) - kRounding;
-  return (std::sqrt(n * n + kRounding * kRounding) - kRounding) / kTop;
+  // 1 / (sqrt(1 + kRounding^2) - kRounding): maps |n| = 1 to 1.
+  constexpr Float kInverseTop = 1.1049876169;
+  return (std::sqrt(n * n + kRounding * kRounding) - kRounding) * kInverseTop;
 }
 
 }  // namespace

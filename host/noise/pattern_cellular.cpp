@@ -72,7 +72,7 @@ Float RandomPattern(const PatternContext& c, const Vector& p)
 {
   constexpr Int64 kResolution = 64;
   const auto wrap = [](Float x, Int64 period) {
-    Int64 i = static_cast<Int64>(std::floor(x));
+    Int64 i = FloorToInt(x);
     if (period > 0)
     {
       i %= period;

@@ -114,6 +114,8 @@ bool ParseHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, std:
     std::string keyword;
     words >> keyword;
     const std::string where = "header line " + std::to_string(lineNumber) + ": ";
+    if (lineNumber == 1)
+      continue; // the "ply" magic line, checked above
     if (keyword == kEnd)
     {
       if (!haveFormat)
@@ -127,7 +129,13 @@ bool ParseHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, std:
     if (keyword == "format")
     {
       std::string format;
-      words >> format;
+      std::string version;
+      words >> format >> version;
+      if (version != "1.0")
+      {
+        error = where + "unsupported PLY version '" + version + "'";
+        return false;
+      }
       if (format == "ascii")
         header.format = PlyFormat::Ascii;
       else if (format == "binary_little_endian")

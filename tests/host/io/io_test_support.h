@@ -1,0 +1,44 @@
+// Shared fixtures for the file I/O tests: scratch folders and small meshes
+// with known topology.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/geometry/mesh_data.h"
+
+namespace qhost::testing {
+
+// A fresh folder under the system temp folder, removed with its content.
+class ScratchFolder
+{
+public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& Path() const { return path_; }
+
+private:
+  std::string path_;
+};
+
+// A closed unit cube of six quads with per-face UVs, offset so no coordinate
+// is a round number, and two selections ("top" = polygon 4, "sides" = 0..3).
+MeshData QuadCube();
+
+// A closed tetrahedron of four triangles, without UVs or selections.
+MeshData Tetrahedron();
+
+// Flat normals: four per polygon, each the polygon's face normal.
+std::vector<Vector> FlatCornerNormals(const MeshData& mesh);
+
+// True when every edge is used by exactly two polygons (a closed surface).
+bool IsClosed(const MeshData& mesh);
+
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, const std::string& text);
+
+} // namespace qhost::testing

@@ -1,0 +1,181 @@
+#include "host/io/mesh_ply.h"
+
+#include <bit>
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include "host/io/atomic_file.h"
+#include "io_test_support.h"
+
+namespace qhost {
+namespace {
+
+using testing::FlatCornerNormals;
+using testing::QuadCube;
+using testing::ReadText;
+using testing::ScratchFolder;
+using testing::WriteText;
+
+void ExpectNear(const Vector& a, const Vector& b, Float tolerance)
+{
+  EXPECT_NEAR(a.x, b.x, tolerance);
+  EXPECT_NEAR(a.y, b.y, tolerance);
+  EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+void AppendBigEndian(std::string& out, std::uint32_t value)
+{
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out += static_cast<char>(value >> shift);
+}
+
+TEST(MeshPlyTest, CubeRoundTripsAndStaysClosed)
+{
+  ScratchFolder folder;
+  const MeshData cube = QuadCube();
+  const std::string path = folder.File("cube.ply");
+  std::string error;
+  ASSERT_TRUE(WritePly(path, cube, FlatCornerNormals(cube), error)) << error;
+  // Flat normals and per-face UVs give every corner its own vertex.
+  EXPECT_NE(ReadText(path).find("element vertex 24\n"), std::string::npos);
+
+  MeshData read;
+  ASSERT_TRUE(ReadPly(path, read, error)) << error;
+  ASSERT_EQ(read.points.size(), 8u); // identical positions are merged again
+  ASSERT_EQ(read.polygons.size(), cube.polygons.size());
+  ASSERT_TRUE(read.HasUVs());
+  EXPECT_TRUE(read.selections.empty());
+  for (std::size_t i = 0; i < cube.polygons.size(); ++i)
+  {
+    const CPolygon& r = read.polygons[i];
+    const CPolygon& c = cube.polygons[i];
+    ExpectNear(read.points[r.a], cube.points[c.a], 1e-6);
+    ExpectNear(read.points[r.b], cube.points[c.b], 1e-6);
+    ExpectNear(read.points[r.c], cube.points[c.c], 1e-6);
+    ExpectNear(read.points[r.d], cube.points[c.d], 1e-6);
+    ExpectNear(read.uvs[i].c, cube.uvs[i].c, 1e-7);
+    ExpectNear(read.uvs[i].d, cube.uvs[i].d, 1e-7);
+  }
+  EXPECT_TRUE(testing::IsClosed(read));
+}
+
+TEST(MeshPlyTest, SmoothNormalsShareVertices)
+{
+  ScratchFolder folder;
+  MeshData tetra = testing::Tetrahedron();
+  std::vector<Vector> normals;
+  for (const CPolygon& p : tetra.polygons)
+    for (Int32 point : {p.a, p.b, p.c, p.d})
+      normals.push_back(tetra.points[point].GetNormalized());
+  std::string error;
+  ASSERT_TRUE(WritePly(folder.File("t.ply"), tetra, normals, error)) << error;
+  const std::string text = ReadText(folder.File("t.ply"));
+  EXPECT_NE(text.find("element vertex 4\n"), std::string::npos);
+  EXPECT_EQ(text.find("property float s"), std::string::npos); // no UVs, no UV properties
+}
+
+TEST(MeshPlyTest, ReadsAsciiWithDoublesExtraPropertiesAndElements)
+{
+  ScratchFolder folder;
+  const std::string path = folder.File("ascii.ply");
+  WriteText(path, "ply\r\nformat ascii 1.0\r\ncomment made by hand\r\n"
+                  "element vertex 5\r\nproperty double x\r\nproperty double y\r\nproperty double z\r\n"
+                  "property uchar red\r\nproperty float u\r\nproperty float v\r\n"
+                  "element face 1\r\nproperty list uchar int vertex_indices\r\nproperty int flags\r\n"
+                  "element edge 1\r\nproperty list uchar int ends\r\nend_header\r\n"
+                  "0.1 0 0 255 0 0\n1 0 0 0 1 0\n2 1 0 0 1 1\n1 2 0 0 0.5 1\n0 1 -1e-3 0 0 1\n"
+                  "5 0 1 2 3 4 77\n2 0 1\n");
+  MeshData mesh;
+  std::string error;
+  ASSERT_TRUE(ReadPly(path, mesh, error)) << error;
+  ASSERT_EQ(mesh.points.size(), 5u);
+  EXPECT_EQ(mesh.points[0], Vector(0.1, 0.0, 0.0)); // doubles are kept exactly
+  EXPECT_EQ(mesh.points[4], Vector(0.0, 1.0, -1e-3));
+  ASSERT_EQ(mesh.polygons.size(), 3u);
+  EXPECT_EQ(mesh.polygons[2], CPolygon(0, 3, 4));
+  ASSERT_TRUE(mesh.HasUVs());
+  EXPECT_EQ(mesh.uvs[2].b, Vector(0.5, 1.0, 0.0));
+}
+
+TEST(MeshPlyTest, ReadsBigEndianBinary)
+{
+  ScratchFolder folder;
+  std::string bytes = "ply\nformat binary_big_endian 1.0\nelement vertex 4\n"
+                      "property float x\nproperty float y\nproperty float z\n"
+                      "element face 1\nproperty list uchar uint vertex_indices\nend_header\n";
+  const float coordinates[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0.5f};
+  for (float c : coordinates)
+    AppendBigEndian(bytes, std::bit_cast<std::uint32_t>(c));
+  bytes += '\x04';
+  for (std::uint32_t i : {0u, 1u, 2u, 3u})
+    AppendBigEndian(bytes, i);
+  WriteText(folder.File("be.ply"), bytes);
+  MeshData mesh;
+  std::string error;
+  ASSERT_TRUE(ReadPly(folder.File("be.ply"), mesh, error)) << error;
+  ASSERT_EQ(mesh.polygons.size(), 1u);
+  EXPECT_EQ(mesh.polygons[0], CPolygon(0, 1, 2, 3));
+  EXPECT_EQ(mesh.points[3], Vector(0.0, 1.0, 0.5));
+  EXPECT_FALSE(mesh.HasUVs());
+}
+
+TEST(MeshPlyTest, TruncatedFilesFailAtEveryCut)
+{
+  ScratchFolder folder;
+  const MeshData cube = QuadCube();
+  std::string error;
+  ASSERT_TRUE(WritePly(folder.File("cube.ply"), cube, FlatCornerNormals(cube), error));
+  const std::string whole = ReadText(folder.File("cube.ply"));
+  for (std::size_t cut = 0; cut < whole.size(); cut += 7)
+  {
+    WriteText(folder.File("cut.ply"), whole.substr(0, cut));
+    MeshData mesh;
+    EXPECT_FALSE(ReadPly(folder.File("cut.ply"), mesh, error)) << "cut at " << cut;
+    EXPECT_NE(error.find("cut.ply"), std::string::npos) << error;
+    EXPECT_TRUE(mesh.points.empty());
+  }
+}
+
+TEST(MeshPlyTest, AbsurdCountIsRejectedBeforeAllocating)
+{
+  ScratchFolder folder;
+  WriteText(folder.File("huge.ply"), "ply\nformat binary_little_endian 1.0\nelement vertex 1000000000000\n"
+                                     "property float x\nproperty float y\nproperty float z\nend_header\n"
+                                     "0123456789ab");
+  MeshData mesh;
+  std::string error;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ReadPly(folder.File("huge.ply"), mesh, error));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_NE(error.find("1000000000000 vertex"), std::string::npos) << error;
+}
+
+TEST(MeshPlyTest, MalformedContentNamesTheProblem)
+{
+  ScratchFolder folder;
+  const std::string header = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                             "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
+  const std::pair<std::string, std::string> cases[] = {
+    {header + "0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n", "face index 3 out of range"},
+    {header + "0 0 0\n1 0 0\n0 1 0\n2 0 1\n", "has 2 corners"},
+    {header + "0 0 0\n1 zero 0\n0 1 0\n3 0 1 2\n", "vertex 1: unexpected end of data or malformed value"},
+    {"ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\nproperty float y\nproperty float z\nend_header\n"
+     "0 0 0\n",
+     "contains no faces"},
+    {"ply\nformat ascii 2.0\nelement vertex 0\nend_header\n", "unsupported PLY version '2.0'"},
+    {"ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\n", "header has no end_header"},
+    {"ply\nformat text 1.0\nend_header\n", "unknown format 'text'"},
+    {"solid cube\nfacet normal 0 0 1\n", "not a PLY file"},
+  };
+  for (const auto& [content, expected] : cases)
+  {
+    WriteText(folder.File("bad.ply"), content);
+    MeshData mesh;
+    std::string error;
+    EXPECT_FALSE(ReadPly(folder.File("bad.ply"), mesh, error));
+    EXPECT_NE(error.find(expected), std::string::npos) << error;
+  }
+}
+
+} // namespace
+} // namespace qhost

@@ -71,15 +71,11 @@ Float Poxo(const PatternContext& c, const Vector& p)
 Float RandomPattern(const PatternContext& c, const Vector& p)
 {
   constexpr Int64 kResolution = 64;
+  // The hash has no period of its own, so untiled cells wrap at the natural period.
+  constexpr Int64 kUntiledPeriod = kNaturalPeriod * kResolution;
   const auto wrap = [](Float x, Int64 period) {
-    Int64 i = FloorToInt(x);
-    if (period > 0)
-    {
-      i %= period;
-      if (i < 0)
-        i += period;
-    }
-    return i;
+    const Int64 wrapped = FloorToInt(x) % (period > 0 ? period : kUntiledPeriod);
+    return wrapped < 0 ? wrapped + (period > 0 ? period : kUntiledPeriod) : wrapped;
   };
   return SumOctaves(c.octaves.Limited(1), p, {kResolution, kResolution, kResolution}, 0.5,
                     [&](const Vector& q, const LatticePeriod& period, UInt32) {

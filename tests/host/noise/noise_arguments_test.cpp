@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "tests/host/noise/noise_samples.h"
 
@@ -188,6 +189,24 @@ TEST_P(RepeatingNoise, IgnoresZInTwoD)
     zMatters += Eval(g, GetParam(), p) != Eval(g, GetParam(), {p.x, p.y, p.z + 0.375});
   }
   EXPECT_GT(zMatters, 20);
+}
+
+TEST_P(RepeatingNoise, StaysContinuousAcrossThePeriodSeam)
+{
+  if (!FindNoiseType(GetParam())->continuous)
+    GTEST_SKIP() << "discontinuous by design";
+  const NoiseGenerator g(14);
+  for (const auto& [seam, repeat] : {std::pair{256.0, 0}, std::pair{3.0, 3}, std::pair{-5.0, 5}})
+    for (Float time : {0.0, 2.25})
+    {
+      const NoiseArgs args{.time = time, .octaves = 5.0, .repeat = repeat};
+      for (const Vector& p : SamplePoints(40, 1.0, 18))
+      {
+        const Float before = Eval(g, GetParam(), {seam - 1e-9, p.y, p.z}, args);
+        const Float after = Eval(g, GetParam(), {seam + 1e-9, p.y, p.z}, args);
+        ASSERT_NEAR(before, after, 1e-4) << seam << " " << time;
+      }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Noise, RepeatingNoise, testing::Range(kFirstNoiseType, kLastNoiseType + 1));

@@ -95,8 +95,12 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
 {
   const std::size_t polygonCount = mesh.polygons.size();
   std::vector<Vector> faceNormals(polygonCount);
+  std::vector<Vector> unitNormals(polygonCount);
   for (std::size_t index = 0; index < polygonCount; ++index)
+  {
     faceNormals[index] = PolygonNormal(mesh.points, mesh.polygons[index]);
+    unitNormals[index] = faceNormals[index].GetNormalized();
+  }
 
   // Corner slots (polygon * 4 + corner) joined across smooth edges form the
   // smoothing fans around each point; a fan's normal is the sum of its faces'.
@@ -113,9 +117,7 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
       {
         const EdgeUse& one = uses[i];
         const EdgeUse& other = uses[j];
-        const Vector normalOne = faceNormals[one.polygon].GetNormalized();
-        const Vector normalOther = faceNormals[other.polygon].GetNormalized();
-        if (phongLimit && Dot(normalOne, normalOther) < minCosine)
+        if (phongLimit && Dot(unitNormals[one.polygon], unitNormals[other.polygon]) < minCosine)
           continue;
         Unite(fan, one.polygon * 4 + one.lowCorner, other.polygon * 4 + other.lowCorner);
         Unite(fan, one.polygon * 4 + one.highCorner, other.polygon * 4 + other.highCorner);

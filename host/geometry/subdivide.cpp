@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include <opensubdiv/far/primvarRefiner.h>

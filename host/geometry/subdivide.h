@@ -32,8 +32,9 @@ struct SubdivideOptions
   Int32 mode = kSubdivideModeKeepBoundaries;
 };
 
-// Largest result Subdivide produces: 4M quads are roughly 0.5 GB of points,
-// polygons and UVs, on top of the refiner's own topology.
+// Largest result Subdivide produces. Refining with UVs peaks at roughly
+// 500 bytes per result quad (every level's topology is kept while the values
+// are interpolated), so the limit bounds a single call to about 2 GB.
 constexpr Int64 kMaxSubdividedPolygons = Int64{1} << 22;
 
 // Number of polygons `levels` levels of subdivision make of `mesh`: the first
@@ -42,7 +43,8 @@ constexpr Int64 kMaxSubdividedPolygons = Int64{1} << 22;
 Int64 SubdividedPolygonCount(const MeshData& mesh, Int32 levels);
 
 // Subdivides `in` into `out` (which may be the same object). levels < 0 is
-// treated as 0, which copies the mesh. On failure returns false with a
+// treated as 0, which copies the mesh, as is a mesh without polygons. Points no
+// polygon uses are carried along unchanged; non-manifold edges are allowed. On failure returns false with a
 // readable message in `error` and leaves `out` untouched: an index out of
 // range, a polygon that repeats a point (other than a triangle's c == d), UVs
 // or selections that do not match the polygons, an unknown mode, or a result

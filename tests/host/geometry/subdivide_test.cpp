@@ -306,6 +306,17 @@ TEST(SubdivideLimits, BrokenInputIsRefusedWithAMessage)
   refuse(MakePyramid(), {true, 1, kPi, 7});
 }
 
+TEST(SubdivideLimits, NonManifoldFinStillRefines)
+{
+  // Three triangles on the edge 0-1, one of them wound the other way.
+  MeshData fin;
+  fin.points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}};
+  fin.polygons = {CPolygon(0, 1, 2), CPolygon(0, 1, 3), CPolygon(1, 0, 4)};
+  const MeshData result = SubdivideOrFail(fin, Smooth(2));
+  EXPECT_EQ(result.polygons.size(), 36u);
+  EXPECT_TRUE(AllFinite(result));
+}
+
 TEST(SubdivideLimits, UnusedPointsAreCarriedAlong)
 {
   MeshData mesh = MakePyramid();
@@ -313,6 +324,7 @@ TEST(SubdivideLimits, UnusedPointsAreCarriedAlong)
   const MeshData result = SubdivideOrFail(mesh, Smooth(2));
   EXPECT_EQ(result.polygons.size(), 16u * 4u);
   EXPECT_TRUE(AllFinite(result));
+  EXPECT_EQ(std::count(result.points.begin(), result.points.end(), Vector(5.0, 5.0, 5.0)), 1);
 }
 
 } // namespace

@@ -48,7 +48,8 @@ public:
   // Single-octave gradient noise in [0,1].
   Float SimpleNoise(const Vector& p) const;
 
-  // Fills the generator's own octave weight table (see qhost::InitFbm).
+  // Fills the generator's own octave weight table (see qhost::InitFbm); a new
+  // generator starts with lacunarity 2 and h 1 over the whole table.
   void InitFbm(Int32 maxOctaves, Float lacunarity, Float h);
   const Float* FbmTable() const { return fbmTable_.data(); }
 

@@ -60,7 +60,7 @@ Float Pezo(const PatternContext& c, const Vector& p)
 Float Poxo(const PatternContext& c, const Vector& p)
 {
   const Float base = Fbm(c, p);
-  const Float radius = 0.12 + 0.25 * base;
+  const Float radius = 0.2 + 0.35 * base;
   const Float pit = CellularPattern(c, p, 4, 0.1, [radius](const CellularSample& s) {
     return 1.0 - SmoothStep(0.6 * radius, radius, s.f1);
   });

@@ -1,10 +1,14 @@
 #include "host/geometry/mesh_validation.h"
 
+#include <cmath>
+
 #include "host/geometry/polygon_geometry.h"
 
 namespace qhost {
 
 namespace {
+
+bool IsFinite(const Vector& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 bool ValidatePolygon(const CPolygon& polygon, Int32 pointCount, std::size_t index, std::string& error)
 {
@@ -53,6 +57,14 @@ bool ValidateSelection(const NamedSelection& selection, std::size_t polygonCount
 bool ValidateMesh(const MeshData& mesh, std::string& error)
 {
   const auto pointCount = static_cast<Int32>(mesh.points.size());
+  for (std::size_t index = 0; index < mesh.points.size(); ++index)
+  {
+    if (!IsFinite(mesh.points[index]))
+    {
+      error = "point " + std::to_string(index) + " is not a finite position";
+      return false;
+    }
+  }
   for (std::size_t index = 0; index < mesh.polygons.size(); ++index)
   {
     if (!ValidatePolygon(mesh.polygons[index], pointCount, index, error))
@@ -63,6 +75,15 @@ bool ValidateMesh(const MeshData& mesh, std::string& error)
     error = "the mesh has " + std::to_string(mesh.uvs.size()) + " UV entries for " +
             std::to_string(mesh.polygons.size()) + " polygons";
     return false;
+  }
+  for (std::size_t index = 0; index < mesh.uvs.size(); ++index)
+  {
+    const UVWStruct& uv = mesh.uvs[index];
+    if (!IsFinite(uv.a) || !IsFinite(uv.b) || !IsFinite(uv.c) || !IsFinite(uv.d))
+    {
+      error = "polygon " + std::to_string(index) + " has a UV coordinate that is not finite";
+      return false;
+    }
   }
   for (const NamedSelection& selection : mesh.selections)
   {

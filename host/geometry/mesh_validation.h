@@ -7,10 +7,10 @@
 
 namespace qhost {
 
-// True when every polygon names existing, distinct points (a triangle's c == d
-// being the one allowed repeat), the UVs are empty or one per polygon, and
-// every selection names existing polygons. Otherwise false,
-// with the first problem found described in `error`.
+// True when all points and UVs are finite, every polygon names existing,
+// distinct points (a triangle's c == d being the one allowed repeat), the UVs
+// are empty or one per polygon, and every selection names existing polygons.
+// Otherwise false, with the first problem found described in `error`.
 bool ValidateMesh(const MeshData& mesh, std::string& error);
 
 } // namespace qhost

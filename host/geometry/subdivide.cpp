@@ -1,20 +1,15 @@
 #include "host/geometry/subdivide.h"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
-#include <span>
-#include <tuple>
-#include <type_traits>
 #include <vector>
 
 #include <opensubdiv/far/primvarRefiner.h>
-#include <opensubdiv/far/topologyDescriptor.h>
 #include <opensubdiv/far/topologyRefinerFactory.h>
 
-#include "host/geometry/edge_uses.h"
 #include "host/geometry/mesh_validation.h"
 #include "host/geometry/polygon_geometry.h"
+#include "host/geometry/subdivision_topology.h"
 
 namespace qhost {
 
@@ -24,10 +19,6 @@ namespace Far = OpenSubdiv::Far;
 namespace Sdc = OpenSubdiv::Sdc;
 using Refiner = Far::TopologyRefiner;
 using RefinerFactory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
-
-// A quad's four indices are laid out exactly like four consecutive face-vertex
-// indices, which lets all-quad meshes hand their polygon array to the refiner.
-static_assert(sizeof(CPolygon) == 4 * sizeof(Far::Index) && std::is_standard_layout_v<CPolygon>);
 
 // Views a Vector array as primvar buffers for Far::PrimvarRefiner, which reads
 // sources and writes destinations through element proxies.
@@ -72,106 +63,6 @@ bool SchemeOptionsForMode(Int32 mode, Sdc::Options& options)
     default:
       return false;
   }
-}
-
-// Flat face-vertex topology; quads-only meshes borrow the polygon array.
-struct FaceVertices
-{
-  std::vector<int> counts;
-  std::vector<Far::Index> flattened;
-  const Far::Index* indices = nullptr;
-};
-
-FaceVertices GatherFaceVertices(std::span<const CPolygon> polygons)
-{
-  FaceVertices faces;
-  faces.counts.reserve(polygons.size());
-  bool hasTriangles = false;
-  for (const CPolygon& polygon : polygons)
-  {
-    faces.counts.push_back(CornerCount(polygon));
-    hasTriangles = hasTriangles || polygon.IsTriangle();
-  }
-  if (!hasTriangles)
-  {
-    faces.indices = reinterpret_cast<const Far::Index*>(polygons.data());
-    return faces;
-  }
-  faces.flattened.reserve(polygons.size() * 4);
-  for (const CPolygon& polygon : polygons)
-  {
-    for (Int32 corner = 0; corner < CornerCount(polygon); ++corner)
-      faces.flattened.push_back(CornerPoint(polygon, corner));
-  }
-  faces.indices = faces.flattened.data();
-  return faces;
-}
-
-// Point pairs of the manifold edges whose face normals differ by more than
-// `angle`; the refiner makes them infinitely sharp.
-std::vector<Far::Index> SharpEdges(const MeshData& mesh, Float angle)
-{
-  std::vector<Far::Index> pairs;
-  if (angle >= kPi)
-    return pairs;
-  const Float maxCosine = std::cos(std::max(angle, 0.0));
-  const std::vector<EdgeUse> uses = CollectEdgeUses(mesh.polygons);
-  for (std::size_t first = 0; first < uses.size();)
-  {
-    const std::size_t count = EdgeRunLength(uses, first);
-    if (count == 2)
-    {
-      const Vector normalOne = PolygonNormal(mesh.points, mesh.polygons[uses[first].polygon]).GetNormalized();
-      const Vector normalTwo = PolygonNormal(mesh.points, mesh.polygons[uses[first + 1].polygon]).GetNormalized();
-      if (Dot(normalOne, normalTwo) < maxCosine)
-      {
-        pairs.push_back(uses[first].low);
-        pairs.push_back(uses[first].high);
-      }
-    }
-    first += count;
-  }
-  return pairs;
-}
-
-// Face-varying UV values: corners on the same point with identical UVs share
-// a value, so the UVs interpolate smoothly across them, while seams (different
-// UVs on one point) stay separate.
-struct FaceVaryingUVs
-{
-  std::vector<Vector> values;
-  std::vector<Far::Index> cornerValues;  // one per face-vertex, in face order
-};
-
-FaceVaryingUVs WeldUVs(const MeshData& mesh)
-{
-  struct Corner
-  {
-    Int32 point;
-    Vector uv;
-    Int32 slot;
-  };
-  std::vector<Corner> corners;
-  corners.reserve(mesh.polygons.size() * 4);
-  for (std::size_t index = 0; index < mesh.polygons.size(); ++index)
-  {
-    const CPolygon& polygon = mesh.polygons[index];
-    for (Int32 corner = 0; corner < CornerCount(polygon); ++corner)
-      corners.push_back({CornerPoint(polygon, corner), CornerUV(mesh.uvs[index], corner),
-                         static_cast<Int32>(corners.size())});
-  }
-  auto key = [](const Corner& c) { return std::tie(c.point, c.uv.x, c.uv.y, c.uv.z); };
-  std::sort(corners.begin(), corners.end(), [&](const Corner& l, const Corner& r) { return key(l) < key(r); });
-
-  FaceVaryingUVs uvs;
-  uvs.cornerValues.resize(corners.size());
-  for (std::size_t index = 0; index < corners.size(); ++index)
-  {
-    if (index == 0 || key(corners[index - 1]) != key(corners[index]))
-      uvs.values.push_back(corners[index].uv);
-    uvs.cornerValues[corners[index].slot] = static_cast<Far::Index>(uvs.values.size() - 1);
-  }
-  return uvs;
 }
 
 // Index of the original polygon each face of the last level descends from.
@@ -293,39 +184,17 @@ bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& ou
     return false;
   }
 
-  const FaceVertices faces = GatherFaceVertices(in.polygons);
-  const std::vector<Far::Index> sharpEdges = SharpEdges(in, options.angle);
-  const std::vector<float> sharpness(sharpEdges.size() / 2, Sdc::Crease::SHARPNESS_INFINITE);
-  FaceVaryingUVs uvs;
-  Far::TopologyDescriptor::FVarChannel uvChannel;
-  if (in.HasUVs())
-  {
-    uvs = WeldUVs(in);
-    uvChannel.numValues = static_cast<int>(uvs.values.size());
-    uvChannel.valueIndices = uvs.cornerValues.data();
-  }
-
-  Far::TopologyDescriptor descriptor;
-  descriptor.numVertices = static_cast<int>(in.points.size());
-  descriptor.numFaces = static_cast<int>(in.polygons.size());
-  descriptor.numVertsPerFace = faces.counts.data();
-  descriptor.vertIndicesPerFace = faces.indices;
-  descriptor.numCreases = static_cast<int>(sharpness.size());
-  descriptor.creaseVertexIndexPairs = sharpEdges.data();
-  descriptor.creaseWeights = sharpness.data();
-  descriptor.numFVarChannels = in.HasUVs() ? 1 : 0;
-  descriptor.fvarChannels = &uvChannel;
-
+  const SubdivisionTopology topology(in, options.angle);
   const RefinerFactory::Options factoryOptions(options.smooth ? Sdc::SCHEME_CATMARK : Sdc::SCHEME_BILINEAR,
                                                schemeOptions);
-  const std::unique_ptr<Refiner> refiner(RefinerFactory::Create(descriptor, factoryOptions));
+  const std::unique_ptr<Refiner> refiner(RefinerFactory::Create(topology.GetDescriptor(), factoryOptions));
   if (!refiner)
   {
     error = "the subdivision surface could not be built from this mesh's topology";
     return false;
   }
   refiner->RefineUniform(Refiner::UniformOptions(options.levels));
-  out = AssembleResult(in, *refiner, uvs.values);
+  out = AssembleResult(in, *refiner, topology.GetUVValues());
   return true;
 }
 

@@ -303,6 +303,10 @@ TEST(SubdivideLimits, BrokenInputIsRefusedWithAMessage)
   badUVs.uvs.pop_back();
   refuse(badUVs, Smooth(1));
 
+  MeshData notANumber = MakeCube(Vector(1.0), 1, 1, 1);
+  notANumber.uvs[3].b.x = std::nan("");
+  refuse(notANumber, Smooth(1));
+
   refuse(MakePyramid(), {true, 1, kPi, 7});
 }
 

@@ -1,0 +1,37 @@
+// quorvane: a command-line host that loads the plug-in modules and makes rock
+// meshes, textures and pictures with them.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "host/app/app_context.h"
+#include "host/app/plugins_command.h"
+
+int main(int argc, char** argv)
+{
+  CLI::App app{"quorvane: procedural rocks from the command line"};
+  app.require_subcommand(1);
+  std::string pluginsOption;
+  app.add_option("--plugins", pluginsOption, "Plug-ins folder (default: ../plugins beside the executable)");
+  qhost::app::AddPluginsCommand(app, argv[0], pluginsOption);
+  try
+  {
+    app.parse(argc, argv);
+  }
+  catch (const CLI::ParseError& e)
+  {
+    return app.exit(e);
+  }
+  catch (const qhost::app::UsageError& e)
+  {
+    qhost::app::FlushConsole();
+    std::cerr << "quorvane: " << e.what() << "\n";
+    return 2;
+  }
+  catch (const std::exception& e)
+  {
+    qhost::app::FlushConsole();
+    std::cerr << "quorvane: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,52 @@
+// Static descriptions: the parameters a node type declares in its resource file.
+//
+// A description file is JSON:
+//   { "name": "oxrock",
+//     "elements": [ { "id": 2000, "type": "long", "name": "Subdivisions",
+//                     "parent": 1000, "default": 4, "min": 0, "max": 12, ... }, ... ] }
+// Types: group, bool, long, real, vector, string, link, button, statictext,
+// gradient, fieldlist, separator. Settings: name, short (short name), parent (a
+// group ID, 0 = top), default, min, max, step, minslider, maxslider, unit
+// ("percent", "meter", "degree"), cycle ([[value, "label"], ...]), columns,
+// hide, animate, scaleh, accept ([type IDs]), customgui, description (help text).
+// Groups are shown in file order; elements in their group in file order.
+#pragma once
+
+#include <vector>
+
+#include "hostapi/container.h"
+#include "hostapi/desc_id.h"
+
+namespace qhost {
+
+struct DescElement
+{
+  DescID id;
+  BaseContainer settings; // DESC_* keys; settings.GetId() is the DTYPE_*
+  DescID parent;          // the group, or an empty ID at the top
+
+  Int32 Type() const { return settings.GetId(); }
+};
+
+struct DescriptionResource
+{
+  String name;
+  std::vector<DescElement> elements;
+
+  const DescElement* Find(const DescID& id) const;
+};
+
+// Loads a description file; false with a message naming the file on failure.
+bool LoadDescriptionResource(const String& path, DescriptionResource& out, String& error);
+
+// The DTYPE_* of a type name in a description file, or DTYPE_NONE.
+// Settings key of an element's help text (shown by the attribute-manager view).
+constexpr Int32 kDescHelpText = 900001;
+
+Int32 DescriptionTypeFromName(const String& name);
+String DescriptionTypeName(Int32 dtype);
+
+// The default settings container of an element type.
+BaseContainer DefaultElementSettings(Int32 dtype);
+
+} // namespace qhost

@@ -1,0 +1,7 @@
+#include "host/runtime/families.h"
+
+namespace qhost {
+
+void ConnectFamilies(HostInterface&, NodeFactory&) {}
+
+} // namespace qhost

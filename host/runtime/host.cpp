@@ -1,0 +1,58 @@
+#include "host/runtime/host.h"
+
+#include "host/core/core_types.h"
+#include "host/core/node_factory.h"
+#include "host/runtime/families.h"
+
+namespace qhost {
+
+Host& Host::Instance()
+{
+  static Host host;
+  return host;
+}
+
+Host::Host()
+{
+  interface_.apiVersion = kHostApiVersion;
+  interface_.core = &core_;
+  NodeFactory& factory = NodeFactory::Instance();
+  RegisterCoreTypes(factory);
+  ConnectFamilies(interface_, factory);
+  BindHostInterface(&interface_);
+}
+
+ModuleStatus Host::LoadModule(const String& path)
+{
+  ModuleStatus status{path, {}, {}};
+  auto module = OpenModule(path, status.error);
+  if (!module)
+    return status;
+  status.report = StartModule(*module, interface_);
+  if (status.report.initResult == -3)
+    status.error = path + ": the module refused this host (API version " + std::to_string(kHostApiVersion) + ")";
+  else if (status.report.initResult != 1)
+    status.error = path + ": system initialisation failed (" + std::to_string(status.report.initResult) + ")";
+  else if (status.report.messageResult != 1)
+    status.error = path + ": the module could not load its resources";
+  else if (status.report.startResult != 1)
+    status.error = path + ": the module failed to start: " + core_.LastRegistrationError();
+  modules_.push_back(std::move(module));
+  return status;
+}
+
+std::vector<ModuleStatus> Host::LoadPlugins(const String& folder)
+{
+  std::vector<ModuleStatus> statuses;
+  for (const String& file : FindModuleFiles(folder))
+    statuses.push_back(LoadModule(file));
+  return statuses;
+}
+
+void Host::EndModules()
+{
+  for (auto& module : modules_)
+    EndModule(*module);
+}
+
+} // namespace qhost

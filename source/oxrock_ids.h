@@ -1,0 +1,64 @@
+// Parameter IDs of the Quorvane Maker generator. Scenes store them by number.
+#pragma once
+
+#include "hostapi/types.h"
+
+enum : Int32
+{
+  OXROCK_SUBDIVISIONS = 2000,
+  OXROCK_SMOOTH_SUBDIVISION = 2001,
+  OXROCK_SUBDIVISION_MODE = 2002,
+  OXROCK_SMOOTHING = 2003,
+  OXROCK_FIELDS = 2006,
+  OXROCK_SEED = 2008,
+  OXROCK_NORMALIZE_POINTS = 2009,
+  OXROCK_ABOUT = 2011,
+  OXROCK_HELP = 2012,
+  OXROCK_LAYER_COUNT = 3000,
+  OXROCK_ADD_LAYER = 3002,
+  OXROCK_REMOVE_LAYER = 3003,
+  OXROCK_LAYERS_GROUP = 10000,
+};
+
+// Every noise layer owns a block of IDs: first ID + stride * layer + offset.
+constexpr Int32 OXROCK_LAYER_FIRST_ID = 10021;
+constexpr Int32 OXROCK_LAYER_ID_STRIDE = 20;
+
+enum : Int32
+{
+  OXROCK_LAYER_GROUP = 0,
+  OXROCK_LAYER_INITIALIZED = 2,
+  OXROCK_LAYER_USE = 3,
+  OXROCK_LAYER_NOISE_TYPE = 4,
+  OXROCK_LAYER_STRENGTH = 5,
+  OXROCK_LAYER_NOISE_SCALE = 6,
+  OXROCK_LAYER_ABSOLUTE = 7,
+  OXROCK_LAYER_USE_FIELDS = 8,
+  OXROCK_LAYER_SELECTION = 9,
+  OXROCK_LAYER_SPACER_C = 10,
+  OXROCK_LAYER_FLATTEN = 11,
+  OXROCK_LAYER_ELEVATE = 12,
+  OXROCK_LAYER_OVERALL_SCALE = 13,
+  OXROCK_LAYER_SPACER_B = 14,
+  OXROCK_LAYER_SPACER_A = 15,
+  OXROCK_LAYER_MODE = 16,
+};
+
+constexpr Int32 LayerParameterId(Int32 layer, Int32 offset)
+{
+  return OXROCK_LAYER_FIRST_ID + OXROCK_LAYER_ID_STRIDE * layer + offset;
+}
+
+enum : Int32
+{
+  OXROCK_LAYER_MODE_ADD = 0,
+  OXROCK_LAYER_MODE_SUBTRACT = 1,
+};
+
+// Noise types of the module's own evaluation paths; 1 ... 33 are host types.
+enum : Int32
+{
+  OXROCK_NOISE_RIDGED_MULTIFRACTAL = 400,
+  OXROCK_NOISE_SIMPLE = 500,
+  OXROCK_NOISE_ELECTRIC = 32,
+};

@@ -1,0 +1,233 @@
+// The generator's build: its first suitable child becomes one subdivided
+// polygon mesh in a temporary document, displaced by the noise layers,
+// relaxed, and returned as the cache. Every failure returns an empty null object.
+#include <cmath>
+#include <new>
+
+#include "oxrock_ids.h"
+#include "rockmaker.h"
+#include "rockmaker_layers.h"
+#include "rockmaker_relax.h"
+#include "scalar_math.h"
+
+namespace {
+
+constexpr Int32 kSourceInfoMask = OBJECT_GENERATOR | OBJECT_POLYGONOBJECT;
+constexpr Int32 kFbmOctaves = 18;
+constexpr Float kFbmLacunarity = 2.0;
+constexpr Float kFbmH = 0.5;
+
+BaseObject* NewNullObject() { return BaseObject::Alloc(Onull); }
+
+// The first child that is a generator, a polygon object or a null object.
+BaseObject* ChooseSource(const BaseObject* op)
+{
+  for (BaseObject* child = op->GetDown(); child; child = child->GetNext())
+    if ((child->GetInfo() & kSourceInfoMask) != 0 || child->GetType() == Onull)
+      return child;
+  return nullptr;
+}
+
+// Runs a command in doc on op and takes the first result; extra results are freed.
+BaseObject* FirstResult(Int32 command, BaseDocument* doc, BaseObject* op, BaseContainer* settings, Bool* ran)
+{
+  ModelingCommandData md;
+  md.doc = doc;
+  md.op = op;
+  md.bc = settings;
+  md.mode = MODELINGCOMMANDMODE::ALL;
+  *ran = SendModelingCommand(command, md);
+  BaseObject* first = nullptr;
+  for (BaseObject* result : md.result)
+  {
+    if (!first && *ran)
+      first = result;
+    else
+      BaseObject::Free(result);
+  }
+  return first;
+}
+
+// Current state, then a join when the result has children. Null on failure;
+// m becomes the joined object's matrix.
+BaseObject* MakeSingleObject(BaseDocument* doc, BaseObject* clone, Matrix& m)
+{
+  Bool ran = false;
+  BaseObject* current = FirstResult(MCOMMAND_CURRENTSTATETOOBJECT, doc, clone, nullptr, &ran);
+  if (!current)
+    return nullptr;
+  if (!current->GetDown())
+    return current;
+  BaseContainer joinSettings;
+  joinSettings.SetBool(MDATA_JOIN_MERGE_SELTAGS, true);
+  BaseObject* joined = FirstResult(MCOMMAND_JOIN, doc, current, &joinSettings, &ran);
+  if (!ran)
+    return current;
+  BaseObject::Free(current);
+  if (joined)
+    m = joined->GetMg();
+  return joined;
+}
+
+Bool Subdivide(BaseDocument* doc, BaseObject* mesh, const BaseContainer& bc)
+{
+  if (mesh->GetType() != Opolygon)
+    return false;
+  BaseContainer settings;
+  settings.SetBool(MDATA_SUBDIVIDE_HYPER, bc.GetBool(OXROCK_SMOOTH_SUBDIVISION));
+  settings.SetFloat(MDATA_SUBDIVIDE_ANGLE, kPi);
+  settings.SetInt32(MDATA_SUBDIVIDE_SUB, bc.GetInt32(OXROCK_SUBDIVISIONS));
+  settings.SetInt32(MDATA_SUBDIVIDE_MODE, bc.GetInt32(OXROCK_SUBDIVISION_MODE));
+  ModelingCommandData md;
+  md.doc = doc;
+  md.op = mesh;
+  md.bc = &settings;
+  md.mode = MODELINGCOMMANDMODE::ALL;
+  const Bool ok = SendModelingCommand(MCOMMAND_SUBDIVIDE, md);
+  for (BaseObject* result : md.result)
+    BaseObject::Free(result);
+  return ok;
+}
+
+// Area-weighted vertex normals of the undisplaced mesh; unused points stay zero.
+void ComputeVertexNormals(const PolygonObject& mesh, std::vector<Vector>& normals)
+{
+  const Vector* p = mesh.GetPointR();
+  const CPolygon* polys = mesh.GetPolygonR();
+  normals.assign(size_t(mesh.GetPointCount()), Vector());
+  for (Int32 i = 0; i < mesh.GetPolygonCount(); ++i)
+  {
+    const CPolygon& poly = polys[i];
+    const Vector face = poly.c == poly.d ? Cross(p[poly.b] - p[poly.a], p[poly.c] - p[poly.a])
+                                         : Cross(p[poly.b] - p[poly.d], p[poly.c] - p[poly.a]);
+    const Vector n = face.GetNormalized();
+    normals[size_t(poly.a)] += n;
+    normals[size_t(poly.b)] += n;
+    normals[size_t(poly.c)] += n;
+    if (poly.d != poly.c)
+      normals[size_t(poly.d)] += n;
+  }
+  for (Vector& n : normals)
+    n = n.GetNormalized();
+}
+
+void CopyPhongTag(const BaseObject* op, BaseObject* mesh)
+{
+  const BaseTag* phong = op->GetTag(Tphong);
+  if (!phong)
+    return;
+  if (auto* clone = static_cast<BaseTag*>(phong->GetClone(COPYFLAGS::NONE, nullptr)))
+    mesh->InsertTag(clone, nullptr);
+}
+
+} // namespace
+
+BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh)
+{
+  // Step 1: working data that lives for the whole call.
+  BaseDocument* tempDoc = BaseDocument::Alloc();
+  SelectionChanger* changer = SelectionChanger::Alloc();
+  const auto releaseWorkingData = [&] {
+    SelectionChanger::Free(changer);
+    BaseDocument::Free(tempDoc);
+  };
+  const BaseContainer& bc = *op->GetDataInstance();
+  const Float smoothing = bc.GetFloat(OXROCK_SMOOTHING);
+  const Int32 passes = Int32(std::floor(smoothing));
+  const Float weight = fract(smoothing);
+  DisplaceContext context;
+  context.normalizePoints = bc.GetBool(OXROCK_NORMALIZE_POINTS);
+
+  // Step 2: the noise generator and the fractal table.
+  GeNoise* noise = GeNoise::Alloc(bc.GetInt32(OXROCK_SEED));
+  if (!noise || !tempDoc)
+  {
+    GeNoise::Free(noise);
+    releaseWorkingData();
+    return NewNullObject();
+  }
+  Float fractalTable[kFbmTableSize] = {};
+  InitFbm(fractalTable, kFbmOctaves, kFbmLacunarity, kFbmH);
+  noise->InitFbm(kFbmOctaves, kFbmLacunarity, kFbmH);
+
+  // Steps 3 to 5: the field list, the source child and its hierarchy clone.
+  const FieldList* fields = bc.GetCustomDataType<FieldList>(OXROCK_FIELDS, CUSTOMDATATYPE_FIELDLIST);
+  BaseObject* source = ChooseSource(op);
+  Bool dirty = false;
+  BaseObject* clone = source ? op->GetAndCheckHierarchyClone(hh, source, HIERARCHYCLONEFLAGS::ASPOLY, &dirty,
+                                                             nullptr, false)
+                             : nullptr;
+  if (!clone || !dirty)
+  {
+    // Unchanged: the current cache goes back untouched.
+    GeNoise::Free(noise);
+    releaseWorkingData();
+    return clone ? clone : NewNullObject();
+  }
+
+  // Step 6: the layer records.
+  BaseDocument* doc = hh->GetDocument();
+  RefreshLayerSettings(layers_, bc, doc);
+
+  // Steps 7 to 9: one subdivided polygon mesh.
+  Matrix m;
+  BaseObject* mesh = MakeSingleObject(tempDoc, clone, m);
+  if (mesh && !Subdivide(tempDoc, mesh, bc))
+    BaseObject::Free(mesh);
+
+  std::vector<Vector> normals;
+  FieldSamples samples;
+  if (mesh)
+  {
+    // Steps 10 to 12: selections and field weights.
+    PolygonObject* poly = ToPoly(mesh);
+    ResolveLayerSelections(layers_, poly, changer);
+    if (Status sampled = SampleFields(poly, m, fields, doc, samples); sampled.HasError())
+    {
+      DiagnosticOutput("List sampling error: @", sampled.GetError());
+      BaseObject::Free(mesh);
+      BaseObject::Free(clone);
+      ReleaseLayerSelections(layers_);
+      GeNoise::Free(noise);
+      releaseWorkingData();
+      return NewNullObject();
+    }
+
+    // Steps 13 and 14: normals of the undisplaced mesh, then every layer on every point.
+    try
+    {
+      ComputeVertexNormals(*poly, normals);
+    }
+    catch (const std::bad_alloc&)
+    {
+      BaseObject::Free(mesh);
+    }
+  }
+  if (mesh)
+  {
+    PolygonObject* poly = ToPoly(mesh);
+    context.points = poly->GetPointW();
+    context.normals = normals.data();
+    context.inverseSource = ~m;
+    context.noise = noise;
+    context.fractalTable = fractalTable;
+    context.fields = &samples;
+    const Int32 pointCount = poly->GetPointCount();
+    for (Int32 i = 0; i < pointCount; ++i)
+      for (const NoiseLayerSettings& layer : layers_)
+        DisplacePoint(context, i, layer);
+
+    // Steps 15 and 16: the generator's Phong tag, then relaxation.
+    CopyPhongTag(op, mesh);
+    if (smoothing > 0.0)
+      RelaxPoints(poly, weight, passes);
+  }
+
+  // Steps 17 to 20.
+  BaseObject::Free(clone);
+  ReleaseLayerSelections(layers_);
+  GeNoise::Free(noise);
+  ApplicationOutput("maxval = @, minavl = @", context.maxValue, context.minValue);
+  releaseWorkingData();
+  return mesh ? mesh : NewNullObject();
+}

@@ -87,10 +87,12 @@ Float PlainNoise(const PatternContext& c, const Vector& p)
                     });
 }
 
-// Product of two independent fBm layers: mostly dark with bright knots.
+// Product of two independent fBm layers: mostly dark with bright knots. The
+// knot layer is coarse by nature, so three octaves of it are enough.
 Float Nutous(const PatternContext& c, const Vector& p)
 {
-  return SmoothStep(0.1, 0.45, Fbm(c, p) * Fbm(c, p, 29, {2, 2, 2}));
+  const PatternContext knots{c.lattice, c.octaves.Limited(3), c.absolute};
+  return SmoothStep(0.1, 0.45, Fbm(c, p) * Fbm(knots, p, 29, {2, 2, 2}));
 }
 
 // fBm quantised into flat terraces joined by short smooth steps.

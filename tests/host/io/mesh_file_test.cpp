@@ -1,0 +1,134 @@
+#include "host/io/mesh_file.h"
+
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "io_test_support.h"
+
+namespace qhost {
+namespace {
+
+using testing::FlatCornerNormals;
+using testing::QuadCube;
+using testing::ReadText;
+using testing::ScratchFolder;
+using testing::WriteText;
+
+class MeshFileFormatTest : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(MeshFileFormatTest, ClosedMeshStaysClosedWithSameBoundsAndArea)
+{
+  ScratchFolder folder;
+  const MeshData cube = QuadCube();
+  const std::string path = folder.File(std::string("cube") + GetParam());
+  std::string error;
+  ASSERT_TRUE(WriteMesh(path, cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
+  MeshData read;
+  ASSERT_TRUE(ReadMesh(path, read, error)) << error;
+  EXPECT_EQ(read.points.size(), cube.points.size());
+  EXPECT_TRUE(testing::IsClosed(read));
+  EXPECT_TRUE(read.HasUVs());
+  Float area = 0.0;
+  for (const CPolygon& p : read.polygons)
+  {
+    area += 0.5 * Cross(read.points[p.b] - read.points[p.a], read.points[p.c] - read.points[p.a]).GetLength();
+    if (!p.IsTriangle())
+      area += 0.5 * Cross(read.points[p.c] - read.points[p.a], read.points[p.d] - read.points[p.a]).GetLength();
+  }
+  EXPECT_NEAR(area, 6.0, 1e-5);
+  for (const Vector& p : read.points)
+  {
+    EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+    EXPECT_NEAR(std::min(std::abs(p.x - 0.125), std::abs(p.x - 1.125)), 0.0, 1e-6);
+  }
+}
+
+TEST_P(MeshFileFormatTest, SameMeshGivesSameBytes)
+{
+  ScratchFolder folder;
+  const MeshData cube = QuadCube();
+  const std::string first = folder.File(std::string("a") + GetParam());
+  const std::string second = folder.File(std::string("b") + GetParam());
+  std::string error;
+  ASSERT_TRUE(WriteMesh(first, cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
+  ASSERT_TRUE(WriteMesh(second, cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
+  EXPECT_EQ(ReadText(first), ReadText(second));
+}
+
+TEST_P(MeshFileFormatTest, FailedWriteLeavesOldFile)
+{
+  ScratchFolder folder;
+  const std::string path = folder.File(std::string("keep") + GetParam());
+  WriteText(path, "previous content");
+  const MeshData cube = QuadCube();
+  std::string error;
+  EXPECT_FALSE(WriteMesh(path, cube, std::vector<Vector>(5), MeshWriteOptions(), error));
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_EQ(ReadText(path), "previous content");
+  EXPECT_FALSE(WriteMesh(folder.File("missing/x") + GetParam(), cube, FlatCornerNormals(cube), MeshWriteOptions(),
+                         error));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, MeshFileFormatTest, ::testing::Values(".obj", ".ply", ".glb", ".gltf"),
+                         [](const auto& info) { return std::string(info.param + 1); });
+
+TEST(MeshFileTest, UnknownExtensionsAreErrors)
+{
+  ScratchFolder folder;
+  const MeshData cube = QuadCube();
+  std::string error;
+  for (const std::string name : {"cube.stl", "cube", "dir.obj/cube"})
+  {
+    EXPECT_FALSE(WriteMesh(folder.File(name), cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << name;
+    EXPECT_NE(error.find("unknown mesh file extension"), std::string::npos) << error;
+    MeshData mesh;
+    EXPECT_FALSE(ReadMesh(folder.File(name), mesh, error));
+    EXPECT_NE(error.find("unknown mesh file extension"), std::string::npos) << error;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+TEST(MeshFileTest, ExtensionsAreCaseInsensitive)
+{
+  EXPECT_EQ(LowerCaseExtension("/a.b/Rock.GLB"), ".glb");
+  EXPECT_EQ(LowerCaseExtension("/a.b/rock"), "");
+  ScratchFolder folder;
+  const MeshData cube = QuadCube();
+  std::string error;
+  ASSERT_TRUE(WriteMesh(folder.File("ROCK.OBJ"), cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
+  MeshData read;
+  EXPECT_TRUE(ReadMesh(folder.File("ROCK.OBJ"), read, error)) << error;
+}
+
+TEST(MeshFileTest, FailedReadLeavesMeshUntouched)
+{
+  ScratchFolder folder;
+  WriteText(folder.File("bad.ply"), "ply\nformat ascii 1.0\nend_header\n");
+  MeshData mesh = QuadCube();
+  std::string error;
+  EXPECT_FALSE(ReadMesh(folder.File("bad.ply"), mesh, error));
+  EXPECT_EQ(mesh.polygons, QuadCube().polygons);
+}
+
+TEST(MeshFileTest, ValidationCatchesNonFinitePointsAndBadSelections)
+{
+  MeshData cube = QuadCube();
+  const std::vector<Vector> normals = FlatCornerNormals(cube);
+  std::string error;
+  EXPECT_TRUE(ValidateMeshForWrite(cube, normals, error)) << error;
+  cube.selections[0].polygons.push_back(6);
+  EXPECT_FALSE(ValidateMeshForWrite(cube, normals, error));
+  EXPECT_NE(error.find("selection 'top'"), std::string::npos) << error;
+  cube = QuadCube();
+  cube.points[3].y = std::nan("");
+  EXPECT_FALSE(ValidateMeshForWrite(cube, normals, error));
+  cube = QuadCube();
+  cube.uvs.pop_back();
+  EXPECT_FALSE(ValidateMeshForWrite(cube, normals, error));
+}
+
+} // namespace
+} // namespace qhost

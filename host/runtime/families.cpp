@@ -1,7 +1,12 @@
 #include "host/runtime/families.h"
 
+#include "host/noise/noise_services.h"
+
 namespace qhost {
 
-void ConnectFamilies(HostInterface&, NodeFactory&) {}
+void ConnectFamilies(HostInterface& interface, NodeFactory& /*factory*/)
+{
+  interface.noise = &NoiseServicesInstance();
+}
 
 } // namespace qhost

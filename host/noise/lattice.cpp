@@ -12,9 +12,6 @@ constexpr Float kGradientScale = 1.4;
 // Feature points stay inside [margin, 1-margin] of their cell so a 3x3x3
 // neighbourhood holds the two nearest points in practice.
 constexpr Float kJitterMargin = 0.1;
-// The sparse kernels reach one cell, so every impulse that touches a point is
-// in its 3x3x3 neighbourhood.
-constexpr Float kKernelRadiusSquared = 1.0;
 
 // SplitMix64: a small, well-mixed generator that is identical on every build.
 class SeedSequence
@@ -204,7 +201,9 @@ Float Lattice::SparseConvolution(const Vector& p, const LatticePeriod& period, U
         const Float ox = static_cast<Float>(dx) + j[0] - fx;
         const Float oy = static_cast<Float>(dy) + j[1] - fy;
         const Float oz = static_cast<Float>(dz) + j[2] - fz;
-        const Float r2 = (ox * ox + oy * oy + oz * oz) / kKernelRadiusSquared;
+        // Kernels reach one cell, so every impulse touching the point lies in
+        // its 3x3x3 neighbourhood and the sum is exact.
+        const Float r2 = ox * ox + oy * oy + oz * oz;
         if (r2 < 1.0)
         {
           const Float k = 1.0 - r2;

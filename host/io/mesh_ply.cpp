@@ -2,20 +2,15 @@
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
-#include <charconv>
 #include <cmath>
-#include <cstring>
-#include <sstream>
 
 #include "host/io/atomic_file.h"
 #include "host/io/mesh_file.h"
 #include "host/io/mesh_vertex_split.h"
+#include "host/io/ply_format.h"
 
 namespace qhost {
 namespace {
-
-// ---- writing ----
 
 void AppendLittleEndian32(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
@@ -26,251 +21,6 @@ void AppendLittleEndian32(std::vector<std::uint8_t>& out, std::uint32_t value)
 void AppendFloat(std::vector<std::uint8_t>& out, Float value)
 {
   AppendLittleEndian32(out, std::bit_cast<std::uint32_t>(static_cast<float>(value)));
-}
-
-// ---- reading ----
-
-enum class PlyFormat { Ascii, BinaryLittleEndian, BinaryBigEndian };
-
-enum class PlyType { Int8, UInt8, Int16, UInt16, Int32, UInt32, Float32, Float64 };
-
-struct PlyProperty
-{
-  std::string name;
-  PlyType type = PlyType::Float32;
-  bool isList = false;
-  PlyType countType = PlyType::UInt8;
-};
-
-struct PlyElement
-{
-  std::string name;
-  std::uint64_t count = 0;
-  std::vector<PlyProperty> properties;
-};
-
-bool ParseType(const std::string& name, PlyType& type)
-{
-  static const std::pair<const char*, PlyType> kTypes[] = {
-    {"char", PlyType::Int8},     {"int8", PlyType::Int8},       {"uchar", PlyType::UInt8},
-    {"uint8", PlyType::UInt8},   {"short", PlyType::Int16},     {"int16", PlyType::Int16},
-    {"ushort", PlyType::UInt16}, {"uint16", PlyType::UInt16},   {"int", PlyType::Int32},
-    {"int32", PlyType::Int32},   {"uint", PlyType::UInt32},     {"uint32", PlyType::UInt32},
-    {"float", PlyType::Float32}, {"float32", PlyType::Float32}, {"double", PlyType::Float64},
-    {"float64", PlyType::Float64}};
-  for (const auto& [text, value] : kTypes)
-    if (name == text)
-    {
-      type = value;
-      return true;
-    }
-  return false;
-}
-
-std::size_t TypeSize(PlyType type)
-{
-  switch (type)
-  {
-  case PlyType::Int8:
-  case PlyType::UInt8: return 1;
-  case PlyType::Int16:
-  case PlyType::UInt16: return 2;
-  case PlyType::Int32:
-  case PlyType::UInt32:
-  case PlyType::Float32: return 4;
-  case PlyType::Float64: return 8;
-  }
-  return 0;
-}
-
-struct PlyHeader
-{
-  PlyFormat format = PlyFormat::Ascii;
-  std::vector<PlyElement> elements;
-  std::size_t dataOffset = 0;
-};
-
-bool ParseHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, std::string& error)
-{
-  constexpr std::string_view kEnd = "end_header";
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), std::min<std::size_t>(bytes.size(), 1 << 16));
-  if (text.substr(0, 4) != "ply\n" && text.substr(0, 5) != "ply\r\n")
-  {
-    error = "not a PLY file";
-    return false;
-  }
-  std::istringstream lines{std::string(text)};
-  std::string line;
-  std::size_t consumed = 0;
-  bool haveFormat = false;
-  std::size_t lineNumber = 0;
-  while (std::getline(lines, line))
-  {
-    consumed += line.size() + 1;
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    std::istringstream words(line);
-    std::string keyword;
-    words >> keyword;
-    const std::string where = "header line " + std::to_string(lineNumber) + ": ";
-    if (lineNumber == 1)
-      continue; // the "ply" magic line, checked above
-    if (keyword == kEnd)
-    {
-      if (!haveFormat)
-      {
-        error = "header has no format line";
-        return false;
-      }
-      header.dataOffset = consumed;
-      return true;
-    }
-    if (keyword == "format")
-    {
-      std::string format;
-      std::string version;
-      words >> format >> version;
-      if (version != "1.0")
-      {
-        error = where + "unsupported PLY version '" + version + "'";
-        return false;
-      }
-      if (format == "ascii")
-        header.format = PlyFormat::Ascii;
-      else if (format == "binary_little_endian")
-        header.format = PlyFormat::BinaryLittleEndian;
-      else if (format == "binary_big_endian")
-        header.format = PlyFormat::BinaryBigEndian;
-      else
-      {
-        error = where + "unknown format '" + format + "'";
-        return false;
-      }
-      haveFormat = true;
-    }
-    else if (keyword == "element")
-    {
-      PlyElement element;
-      std::string count;
-      words >> element.name >> count;
-      const auto parsed = std::from_chars(count.data(), count.data() + count.size(), element.count);
-      if (element.name.empty() || parsed.ec != std::errc() || parsed.ptr != count.data() + count.size())
-      {
-        error = where + "malformed element line";
-        return false;
-      }
-      header.elements.push_back(std::move(element));
-    }
-    else if (keyword == "property")
-    {
-      if (header.elements.empty())
-      {
-        error = where + "property before any element";
-        return false;
-      }
-      PlyProperty property;
-      std::string type;
-      words >> type;
-      bool ok = true;
-      if (type == "list")
-      {
-        std::string countType;
-        std::string itemType;
-        words >> countType >> itemType;
-        property.isList = true;
-        ok = ParseType(countType, property.countType) && ParseType(itemType, property.type);
-      }
-      else
-        ok = ParseType(type, property.type);
-      words >> property.name;
-      if (!ok || property.name.empty())
-      {
-        error = where + "malformed property line";
-        return false;
-      }
-      header.elements.back().properties.push_back(std::move(property));
-    }
-    else if (keyword != "comment" && keyword != "obj_info" && !keyword.empty())
-    {
-      error = where + "unknown keyword '" + keyword + "'";
-      return false;
-    }
-  }
-  error = "header has no end_header line";
-  return false;
-}
-
-// Reads values of the declared types from ASCII or binary data; reports
-// false at the end of the data or on a malformed number.
-class PlyValueReader
-{
-public:
-  PlyValueReader(const std::vector<std::uint8_t>& bytes, std::size_t offset, PlyFormat format)
-    : end_(bytes.data() + bytes.size()), cursor_(bytes.data() + offset), format_(format)
-  {
-  }
-
-  std::size_t Remaining() const { return static_cast<std::size_t>(end_ - cursor_); }
-
-  bool Read(PlyType type, double& value)
-  {
-    return format_ == PlyFormat::Ascii ? ReadText(value) : ReadBinary(type, value);
-  }
-
-private:
-  bool ReadText(double& value)
-  {
-    while (cursor_ < end_ && std::isspace(*cursor_))
-      ++cursor_;
-    const char* begin = reinterpret_cast<const char*>(cursor_);
-    const char* stop = reinterpret_cast<const char*>(end_);
-    const auto result = std::from_chars(begin, stop, value);
-    if (result.ec != std::errc() || (result.ptr != stop && !std::isspace(static_cast<unsigned char>(*result.ptr))))
-      return false;
-    cursor_ = reinterpret_cast<const std::uint8_t*>(result.ptr);
-    return true;
-  }
-
-  bool ReadBinary(PlyType type, double& value)
-  {
-    const std::size_t size = TypeSize(type);
-    if (Remaining() < size)
-      return false;
-    std::uint64_t raw = 0;
-    for (std::size_t i = 0; i < size; ++i)
-    {
-      const std::size_t byte = format_ == PlyFormat::BinaryLittleEndian ? i : size - 1 - i;
-      raw |= std::uint64_t(cursor_[byte]) << (8 * i);
-    }
-    cursor_ += size;
-    switch (type)
-    {
-    case PlyType::Int8: value = static_cast<std::int8_t>(raw); break;
-    case PlyType::UInt8: value = static_cast<std::uint8_t>(raw); break;
-    case PlyType::Int16: value = static_cast<std::int16_t>(raw); break;
-    case PlyType::UInt16: value = static_cast<std::uint16_t>(raw); break;
-    case PlyType::Int32: value = static_cast<std::int32_t>(raw); break;
-    case PlyType::UInt32: value = static_cast<std::uint32_t>(raw); break;
-    case PlyType::Float32: value = std::bit_cast<float>(static_cast<std::uint32_t>(raw)); break;
-    case PlyType::Float64: value = std::bit_cast<double>(raw); break;
-    }
-    return true;
-  }
-
-  const std::uint8_t* end_;
-  const std::uint8_t* cursor_;
-  PlyFormat format_;
-};
-
-// The fewest bytes one row of the element can take, to reject counts the
-// file cannot possibly hold before allocating for them.
-std::size_t MinimumRowBytes(const PlyElement& element, PlyFormat format)
-{
-  std::size_t bytes = 0;
-  for (const PlyProperty& property : element.properties)
-    bytes += format == PlyFormat::Ascii ? 2 : (property.isList ? TypeSize(property.countType) : TypeSize(property.type));
-  return std::max<std::size_t>(bytes, 1);
 }
 
 int FindProperty(const PlyElement& element, std::initializer_list<const char*> names)
@@ -333,7 +83,7 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
   if (!ReadFileBytes(path, kMaxMeshFileBytes, bytes, error))
     return false;
   PlyHeader header;
-  if (!ParseHeader(bytes, header, error))
+  if (!ParsePlyHeader(bytes, header, error))
   {
     error = path + ": " + error;
     return false;
@@ -348,7 +98,7 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
   std::vector<Int32> corners;
   for (const PlyElement& element : header.elements)
   {
-    const std::size_t minimumBytes = MinimumRowBytes(element, header.format);
+    const std::size_t minimumBytes = MinimumPlyRowBytes(element, header.format);
     if (element.count > static_cast<std::uint64_t>(kMaxMeshElements) || element.count > reader.Remaining() / minimumBytes)
     {
       error = path + ": header claims " + std::to_string(element.count) + " " + element.name +

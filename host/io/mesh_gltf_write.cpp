@@ -1,0 +1,200 @@
+#include "host/io/mesh_gltf.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <sstream>
+#include <tiny_gltf.h>
+
+#include "host/io/atomic_file.h"
+#include "host/io/mesh_vertex_split.h"
+#include "host/io/png_image.h"
+
+namespace qhost {
+namespace {
+
+// Appends a 4-byte aligned buffer view over bytes and returns its index.
+int AddBufferView(tinygltf::Model& model, std::vector<unsigned char>& buffer, const void* bytes, std::size_t size,
+                  int target)
+{
+  buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
+  tinygltf::BufferView view;
+  view.buffer = 0;
+  view.byteOffset = buffer.size();
+  view.byteLength = size;
+  view.target = target;
+  const auto* begin = static_cast<const unsigned char*>(bytes);
+  buffer.insert(buffer.end(), begin, begin + size);
+  model.bufferViews.push_back(view);
+  return static_cast<int>(model.bufferViews.size()) - 1;
+}
+
+int AddAccessor(tinygltf::Model& model, int view, int componentType, int type, std::size_t count)
+{
+  tinygltf::Accessor accessor;
+  accessor.bufferView = view;
+  accessor.componentType = componentType;
+  accessor.type = type;
+  accessor.count = count;
+  model.accessors.push_back(accessor);
+  return static_cast<int>(model.accessors.size()) - 1;
+}
+
+// Unit normals as glTF requires; a zero normal (a degenerate corner) gets +Z.
+Vector UnitNormal(const Vector& n)
+{
+  const Vector unit = n.GetNormalized();
+  return unit.GetSquaredLength() > 0.0 ? unit : Vector(0.0, 0.0, 1.0);
+}
+
+void AddBaseColorTexture(tinygltf::Model& model, std::vector<unsigned char>& buffer, std::vector<std::uint8_t>& png)
+{
+  tinygltf::Image image;
+  image.mimeType = "image/png";
+  image.bufferView = AddBufferView(model, buffer, png.data(), png.size(), 0);
+  model.images.push_back(image);
+
+  tinygltf::Sampler sampler;
+  sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+  sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+  sampler.wrapS = TINYGLTF_TEXTURE_WRAP_REPEAT;
+  sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
+  model.samplers.push_back(sampler);
+
+  tinygltf::Texture texture;
+  texture.source = 0;
+  texture.sampler = 0;
+  model.textures.push_back(texture);
+  model.materials[0].pbrMetallicRoughness.baseColorTexture.index = 0;
+}
+
+} // namespace
+
+bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+               const MeshWriteOptions& options, bool binary, std::string& error)
+{
+  if (!ValidateMeshForWrite(mesh, cornerNormals, error))
+  {
+    error = path + ": " + error;
+    return false;
+  }
+  if (mesh.polygons.empty())
+  {
+    error = path + ": a glTF mesh needs at least one polygon";
+    return false;
+  }
+  const bool hasUVs = mesh.HasUVs();
+  std::vector<std::uint8_t> png;
+  if (options.baseColorTexture)
+  {
+    if (!hasUVs)
+    {
+      error = path + ": a texture needs a mesh with UVs";
+      return false;
+    }
+    png = EncodePng(*options.baseColorTexture);
+    if (png.empty())
+    {
+      error = path + ": the base colour texture is not a valid image";
+      return false;
+    }
+  }
+
+  const CornerVertexMesh split = SplitCorners(mesh, cornerNormals);
+  const std::size_t vertexCount = split.vertices.size();
+  std::vector<float> positions(3 * vertexCount);
+  std::vector<float> normals(3 * vertexCount);
+  std::vector<float> texcoords(hasUVs ? 2 * vertexCount : 0);
+  std::vector<double> minimum(3, std::numeric_limits<double>::max());
+  std::vector<double> maximum(3, std::numeric_limits<double>::lowest());
+  for (std::size_t i = 0; i < vertexCount; ++i)
+  {
+    const CornerVertex& v = split.vertices[i];
+    const Vector n = UnitNormal(v.normal);
+    const float p[3] = {static_cast<float>(v.position.x), static_cast<float>(v.position.y),
+                        static_cast<float>(v.position.z)};
+    for (int k = 0; k < 3; ++k)
+    {
+      positions[3 * i + k] = p[k];
+      minimum[k] = std::min<double>(minimum[k], p[k]);
+      maximum[k] = std::max<double>(maximum[k], p[k]);
+    }
+    normals[3 * i] = static_cast<float>(n.x);
+    normals[3 * i + 1] = static_cast<float>(n.y);
+    normals[3 * i + 2] = static_cast<float>(n.z);
+    if (hasUVs)
+    {
+      texcoords[2 * i] = static_cast<float>(v.u);
+      texcoords[2 * i + 1] = static_cast<float>(1.0 - v.v);
+    }
+  }
+  std::vector<std::uint32_t> triangles;
+  triangles.reserve(6 * mesh.polygons.size());
+  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
+  {
+    const std::uint32_t* c = split.corners.data() + 4 * polygon;
+    triangles.insert(triangles.end(), {c[0], c[1], c[2]});
+    if (!mesh.polygons[polygon].IsTriangle())
+      triangles.insert(triangles.end(), {c[0], c[2], c[3]});
+  }
+
+  tinygltf::Model model;
+  model.asset.version = "2.0";
+  model.asset.generator = "Quorvane";
+  model.buffers.resize(1);
+  std::vector<unsigned char>& buffer = model.buffers[0].data;
+
+  tinygltf::Primitive primitive;
+  primitive.mode = TINYGLTF_MODE_TRIANGLES;
+  primitive.material = 0;
+  const int positionAccessor = AddAccessor(
+    model, AddBufferView(model, buffer, positions.data(), positions.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
+    TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, vertexCount);
+  model.accessors[positionAccessor].minValues = minimum;
+  model.accessors[positionAccessor].maxValues = maximum;
+  primitive.attributes["POSITION"] = positionAccessor;
+  primitive.attributes["NORMAL"] = AddAccessor(
+    model, AddBufferView(model, buffer, normals.data(), normals.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
+    TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, vertexCount);
+  if (hasUVs)
+    primitive.attributes["TEXCOORD_0"] = AddAccessor(
+      model, AddBufferView(model, buffer, texcoords.data(), texcoords.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
+      TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, vertexCount);
+  primitive.indices = AddAccessor(
+    model, AddBufferView(model, buffer, triangles.data(), triangles.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER),
+    TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, triangles.size());
+
+  tinygltf::Material material;
+  material.name = options.objectName;
+  material.pbrMetallicRoughness.baseColorFactor = {1.0, 1.0, 1.0, 1.0};
+  material.pbrMetallicRoughness.metallicFactor = 0.0;
+  material.pbrMetallicRoughness.roughnessFactor = 1.0;
+  model.materials.push_back(material);
+  if (!png.empty())
+    AddBaseColorTexture(model, buffer, png);
+  buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
+
+  tinygltf::Mesh gltfMesh;
+  gltfMesh.name = options.objectName;
+  gltfMesh.primitives.push_back(primitive);
+  model.meshes.push_back(gltfMesh);
+  tinygltf::Node node;
+  node.name = options.objectName;
+  node.mesh = 0;
+  model.nodes.push_back(node);
+  tinygltf::Scene scene;
+  scene.nodes.push_back(0);
+  model.scenes.push_back(scene);
+  model.defaultScene = 0;
+
+  std::ostringstream stream;
+  tinygltf::TinyGLTF writer;
+  if (!writer.WriteGltfSceneToStream(&model, stream, !binary, binary))
+  {
+    error = path + ": glTF serialisation failed";
+    return false;
+  }
+  return WriteFileAtomically(path, stream.str(), error);
+}
+
+} // namespace qhost

@@ -122,6 +122,8 @@ DescElement ParseElement(const Json& e)
       s.SetBool(id, e[key].get<bool>());
   if (e.contains("description"))
     s.SetString(kDescHelpText, e["description"].get<String>());
+  if (e.contains("ident"))
+    s.SetString(kDescIdent, e["ident"].get<String>());
   return element;
 }
 

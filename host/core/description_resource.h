@@ -8,7 +8,8 @@
 // gradient, fieldlist, separator. Settings: name, short (short name), parent (a
 // group ID, 0 = top), default, min, max, step, minslider, maxslider, unit
 // ("percent", "meter", "degree"), cycle ([[value, "label"], ...]), columns,
-// hide, animate, scaleh, accept ([type IDs]), customgui, description (help text).
+// hide, animate, scaleh, accept ([type IDs]), customgui, description (help text),
+// ident (the upper-case parameter name).
 // Groups are shown in file order; elements in their group in file order.
 #pragma once
 
@@ -40,8 +41,10 @@ struct DescriptionResource
 bool LoadDescriptionResource(const String& path, DescriptionResource& out, String& error);
 
 // The DTYPE_* of a type name in a description file, or DTYPE_NONE.
-// Settings key of an element's help text (shown by the attribute-manager view).
+// Settings keys of an element's help text and of its identifier, the upper-case
+// name users type on the command line (OXROCK_SEED).
 constexpr Int32 kDescHelpText = 900001;
+constexpr Int32 kDescIdent = 900002;
 
 Int32 DescriptionTypeFromName(const String& name);
 String DescriptionTypeName(Int32 dtype);

@@ -18,7 +18,9 @@ namespace {
 std::atomic<long> allocationCount{0};
 }
 
-void* operator new(std::size_t size)
+// None of these are inlined: GCC would otherwise see malloc() and free()
+// behind every new and delete expression and flag them as mismatched.
+[[gnu::noinline]] void* operator new(std::size_t size)
 {
   allocationCount.fetch_add(1, std::memory_order_relaxed);
   if (void* memory = std::malloc(size == 0 ? 1 : size))
@@ -26,12 +28,12 @@ void* operator new(std::size_t size)
   throw std::bad_alloc();
 }
 
-void operator delete(void* memory) noexcept
+[[gnu::noinline]] void operator delete(void* memory) noexcept
 {
   std::free(memory);
 }
 
-void operator delete(void* memory, std::size_t) noexcept
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept
 {
   std::free(memory);
 }

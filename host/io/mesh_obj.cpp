@@ -25,6 +25,13 @@ void AppendNumber(std::string& out, Float value)
   out.append(buffer, result.ptr);
 }
 
+void AppendInteger(std::string& out, std::size_t value)
+{
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
+  out.append(buffer, result.ptr);
+}
+
 void AppendVectorLine(std::string& out, const char* tag, Float x, Float y, const Float* z)
 {
   out += tag;
@@ -202,10 +209,13 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
     for (int corner = 0; corner < cornerCount; ++corner)
     {
       const std::size_t slot = 4 * polygon + corner;
-      text += ' ' + std::to_string(points[corner] + 1) + '/';
+      text += ' ';
+      AppendInteger(text, static_cast<std::size_t>(points[corner]) + 1);
+      text += '/';
       if (hasUVs)
-        text += std::to_string(uvIndex[slot]);
-      text += '/' + std::to_string(normalIndex[slot]);
+        AppendInteger(text, uvIndex[slot]);
+      text += '/';
+      AppendInteger(text, normalIndex[slot]);
     }
     text += '\n';
   }

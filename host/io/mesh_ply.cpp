@@ -142,7 +142,8 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
     row.resize(element.properties.size());
     for (std::uint64_t item = 0; item < element.count; ++item)
     {
-      const std::string where = path + ": " + element.name + " " + std::to_string(item) + ": ";
+      // Built only on failure: rows are read in a tight loop.
+      auto where = [&] { return path + ": " + element.name + " " + std::to_string(item) + ": "; };
       for (std::size_t p = 0; p < element.properties.size(); ++p)
       {
         const PlyProperty& property = element.properties[p];
@@ -150,7 +151,7 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
         {
           if (!reader.Read(property.type, row[p]))
           {
-            error = where + "unexpected end of data or malformed value";
+            error = where() + "unexpected end of data or malformed value";
             return false;
           }
           continue;
@@ -158,7 +159,7 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
         double count = 0;
         if (!reader.Read(property.countType, count) || count < 0 || count > kMaxFaceCorners || count != std::floor(count))
         {
-          error = where + "bad list length";
+          error = where() + "bad list length";
           return false;
         }
         const bool keep = isFace && static_cast<int>(p) == indexList;
@@ -169,7 +170,7 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
           double value = 0;
           if (!reader.Read(property.type, value))
           {
-            error = where + "unexpected end of data or malformed value";
+            error = where() + "unexpected end of data or malformed value";
             return false;
           }
           if (keep)
@@ -186,7 +187,7 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
       {
         if (corners.size() < 3)
         {
-          error = where + "has " + std::to_string(corners.size()) + " corners";
+          error = where() + "has " + std::to_string(corners.size()) + " corners";
           return false;
         }
         if (corners.size() == 4)

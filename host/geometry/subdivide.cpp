@@ -184,7 +184,8 @@ bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& ou
     return false;
   }
 
-  const SubdivisionTopology topology(in, options.angle);
+  // A linear split has no smoothing for creases to stop.
+  const SubdivisionTopology topology(in, options.smooth ? options.angle : kPi);
   const RefinerFactory::Options factoryOptions(options.smooth ? Sdc::SCHEME_CATMARK : Sdc::SCHEME_BILINEAR,
                                                schemeOptions);
   const std::unique_ptr<Refiner> refiner(RefinerFactory::Create(topology.GetDescriptor(), factoryOptions));

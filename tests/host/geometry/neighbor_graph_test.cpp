@@ -50,19 +50,10 @@ TEST(NeighborGraph, GridPointsHaveFourThreeOrTwoNeighbours)
   EXPECT_THAT(Ring(graph, 0), ElementsAre(1, 4));
 }
 
-TEST(NeighborGraph, TriangleRepeatedCornerIsNoEdge)
-{
-  const std::vector<CPolygon> polygons = {CPolygon(0, 1, 2)};
-  NeighborGraph graph;
-  ASSERT_TRUE(graph.Build(3, polygons));
-  EXPECT_THAT(Ring(graph, 0), ElementsAre(1, 2));
-  EXPECT_THAT(Ring(graph, 1), ElementsAre(0, 2));
-  EXPECT_THAT(Ring(graph, 2), ElementsAre(0, 1));
-}
-
 TEST(NeighborGraph, MixedTrianglesAndQuads)
 {
-  // A quad 0-1-2-3 and a triangle 1-4-2 sharing the edge 1-2.
+  // A quad 0-1-2-3 and a triangle 1-4-2 sharing the edge 1-2; the triangle's
+  // repeated corner must not make point 2 its own neighbour.
   const std::vector<CPolygon> polygons = {CPolygon(0, 1, 2, 3), CPolygon(1, 4, 2)};
   NeighborGraph graph;
   ASSERT_TRUE(graph.Build(5, polygons));

@@ -12,6 +12,11 @@ int main(int argc, char** argv)
   app.require_subcommand(1);
   std::string pluginsOption;
   app.add_option("--plugins", pluginsOption, "Plug-ins folder (default: ../plugins beside the executable)");
+  // Runs before any command loads a module, so every module sees the chosen version.
+  app.add_option_function<Int32>(
+         "--host-api-version", [](Int32 version) { qhost::Host::Instance().SetApiVersion(version); },
+         "Host API version reported to the modules (default " + std::to_string(qhost::kHostApiVersion) + ")")
+      ->check(CLI::PositiveNumber);
   qhost::app::AddPluginsCommand(app, argv[0], pluginsOption);
   try
   {

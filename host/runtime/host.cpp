@@ -30,7 +30,7 @@ ModuleStatus Host::LoadModule(const String& path)
     return status;
   status.report = StartModule(*module, interface_);
   if (status.report.initResult == -3)
-    status.error = path + ": the module refused this host (API version " + std::to_string(kHostApiVersion) + ")";
+    status.error = path + ": the module refused this host (API version " + std::to_string(interface_.apiVersion) + ")";
   else if (status.report.initResult != 1)
     status.error = path + ": system initialisation failed (" + std::to_string(status.report.initResult) + ")";
   else if (status.report.messageResult != 1)

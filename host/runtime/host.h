@@ -28,6 +28,9 @@ public:
   static Host& Instance();
 
   const HostInterface& Interface() const { return interface_; }
+  // The API version reported to modules loaded from now on (kHostApiVersion
+  // unless chosen otherwise, e.g. to try a module's version check).
+  void SetApiVersion(Int32 version) { interface_.apiVersion = version; }
   CoreServicesImpl& CoreServicesObject() { return core_; }
 
   // Loads and starts every module in a plug-ins folder.

@@ -225,6 +225,8 @@ void NodeCore::HandleMessage(Int32 type, void*)
 
 void NodeCore::CopyStateTo(NodeCore&) const {}
 
+void NodeCore::RelinkClonedBranches(const NodeCore&) {}
+
 NodeCore* NodeCore::Clone(COPYFLAGS flags) const
 {
   NodeCore* copy = NodeFactory::Instance().Create(kind_, type_, /*isCloneInit*/ true);
@@ -243,6 +245,7 @@ NodeCore* NodeCore::Clone(COPYFLAGS flags) const
   cloneList(tags, copy->tags);
   cloneList(tracks, copy->tracks);
   cloneList(shaders, copy->shaders);
+  copy->RelinkClonedBranches(*this);
   return copy;
 }
 

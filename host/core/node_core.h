@@ -95,6 +95,9 @@ public:
 protected:
   // Families copy their own state (points, matrices, selections, ...) here.
   virtual void CopyStateTo(NodeCore& dest) const;
+  // Called on a finished clone, once its children and branches exist, so
+  // links into the source's branches can be pointed at their copies.
+  virtual void RelinkClonedBranches(const NodeCore& source);
   // Host handling of a message after the plug-in's.
   virtual void HandleMessage(Int32 type, void* messageData);
 

@@ -1,0 +1,64 @@
+#include "host/description/value_text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "host/core/description_resource.h"
+
+namespace qhost {
+namespace {
+
+String WithUnit(Float value, Int32 unit)
+{
+  switch (unit)
+  {
+    case DESC_UNIT_PERCENT: return FormatNumber(value * 100.0) + "%";
+    case DESC_UNIT_DEGREE: return FormatNumber(value * 180.0 / std::numbers::pi) + "\u00b0";
+    case DESC_UNIT_METER: return FormatNumber(value) + " m";
+    default: return FormatNumber(value);
+  }
+}
+
+} // namespace
+
+String FormatNumber(Float value)
+{
+  if (!std::isfinite(value))
+    return std::isnan(value) ? "nan" : (value > 0 ? "inf" : "-inf");
+  char text[64];
+  std::snprintf(text, sizeof(text), "%.4f", value);
+  String s(text);
+  while (s.back() == '0')
+    s.pop_back();
+  if (s.back() == '.')
+    s.pop_back();
+  return s == "-0" ? "0" : s;
+}
+
+String FormatValue(const GeData& value, Int32 dtype, Int32 unit)
+{
+  switch (value.GetType())
+  {
+    case DA_NIL: return String();
+    case DA_LONG:
+      if (dtype == DTYPE_BOOL)
+        return value.GetBool() ? "on" : "off";
+      return std::to_string(value.GetInt32());
+    case DA_REAL: return WithUnit(value.GetFloat(), unit);
+    case DA_VECTOR:
+    {
+      const Vector v = value.GetVector();
+      return "(" + WithUnit(v.x, unit) + ", " + WithUnit(v.y, unit) + ", " + WithUnit(v.z, unit) + ")";
+    }
+    case DA_STRING: return "\"" + value.GetString() + "\"";
+    case DA_ALIASLINK:
+    {
+      const Int64 uid = value.GetBaseLink().uid;
+      return uid == 0 ? String("none") : "node #" + std::to_string(uid);
+    }
+    default: return "(" + DescriptionTypeName(dtype) + ")";
+  }
+}
+
+} // namespace qhost

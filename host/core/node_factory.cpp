@@ -56,6 +56,8 @@ std::vector<Int32> NodeFactory::BuiltinTypes(NodeClass kind) const
 
 NodeCore* NodeFactory::Create(NodeClass kind, Int32 type, Bool isCloneInit) const
 {
+  if (createHook_ && !createHook_(kind, type))
+    return nullptr;
   if (const BuiltinType* builtin = FindBuiltin(kind, type))
   {
     NodeCore* node = builtin->make();

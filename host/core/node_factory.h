@@ -38,6 +38,11 @@ public:
   void RegisterPluginCarrier(NodeClass kind, std::function<NodeCore*(Int32 type)> make);
   void RegisterCustomData(Int32 type, std::function<CustomDataType*()> make);
 
+  // Called before every creation; returning false refuses it, as an exhausted
+  // allocator would (tests inject failures with it). Null removes the hook.
+  using CreateHook = std::function<bool(NodeClass kind, Int32 type)>;
+  void SetCreateHook(CreateHook hook) { createHook_ = std::move(hook); }
+
   // A new, initialised node, or null (unknown type, failed allocation or Init).
   NodeCore* Create(NodeClass kind, Int32 type, Bool isCloneInit = false) const;
   CustomDataType* CreateCustomData(Int32 type) const;
@@ -59,6 +64,7 @@ private:
   std::map<Int32, std::function<CustomDataType*()>> customData_;
   std::vector<std::unique_ptr<PluginInfo>> plugins_;
   std::map<Int32, DescriptionResource> builtinDescriptions_;
+  CreateHook createHook_;
 };
 
 } // namespace qhost

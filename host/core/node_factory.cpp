@@ -58,6 +58,14 @@ NodeCore* NodeFactory::Create(NodeClass kind, Int32 type, Bool isCloneInit) cons
 {
   if (createHook_ && !createHook_(kind, type))
     return nullptr;
+  NodeCore* node = CreateUnobserved(kind, type, isCloneInit);
+  if (node && createObserver_)
+    createObserver_(*node);
+  return node;
+}
+
+NodeCore* NodeFactory::CreateUnobserved(NodeClass kind, Int32 type, Bool isCloneInit) const
+{
   if (const BuiltinType* builtin = FindBuiltin(kind, type))
   {
     NodeCore* node = builtin->make();

@@ -42,6 +42,9 @@ public:
   // allocator would (tests inject failures with it). Null removes the hook.
   using CreateHook = std::function<bool(NodeClass kind, Int32 type)>;
   void SetCreateHook(CreateHook hook) { createHook_ = std::move(hook); }
+  // Called with every node created (tests inspect what plug-ins make).
+  using CreateObserver = std::function<void(NodeCore& node)>;
+  void SetCreateObserver(CreateObserver observer) { createObserver_ = std::move(observer); }
 
   // A new, initialised node, or null (unknown type, failed allocation or Init).
   NodeCore* Create(NodeClass kind, Int32 type, Bool isCloneInit = false) const;
@@ -59,12 +62,14 @@ public:
 
 private:
   NodeFactory() = default;
+  NodeCore* CreateUnobserved(NodeClass kind, Int32 type, Bool isCloneInit) const;
   std::map<std::pair<NodeClass, Int32>, BuiltinType> builtins_;
   std::map<NodeClass, std::function<NodeCore*(Int32)>> carriers_;
   std::map<Int32, std::function<CustomDataType*()>> customData_;
   std::vector<std::unique_ptr<PluginInfo>> plugins_;
   std::map<Int32, DescriptionResource> builtinDescriptions_;
   CreateHook createHook_;
+  CreateObserver createObserver_;
 };
 
 } // namespace qhost

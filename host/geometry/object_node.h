@@ -4,6 +4,7 @@
 // and, for generators, the cache the host keeps for it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -61,7 +62,7 @@ public:
   ObjectNode* NextSibling() const;
 
   // Change stamp of the generator and its source at the last hierarchy clone.
-  std::optional<UInt64> hierarchyStamp;
+  std::optional<std::uint64_t> hierarchyStamp;
   // Parameter state the current cache of a built-in generator was made from.
   std::optional<UInt32> cacheSourceStamp;
 

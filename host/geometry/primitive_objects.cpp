@@ -53,12 +53,11 @@ DescriptionResource MakeDescription(const PrimitiveSpec& spec)
   for (const ParameterSpec& parameter : spec.parameters)
   {
     BaseContainer settings = DefaultElementSettings(parameter.dtype);
-    settings.SetId(parameter.dtype);
     settings.SetString(DESC_NAME, parameter.label);
     settings.SetString(DESC_SHORT_NAME, parameter.label);
     settings.SetData(DESC_DEFAULT, parameter.fallback);
-    if (parameter.dtype == DTYPE_LONG)
-      settings.SetInt32(DESC_MIN, Int32(parameter.minimum));
+    if (parameter.dtype == DTYPE_VECTOR)
+      settings.SetVector(DESC_MIN, Vector(parameter.minimum));
     else
       settings.SetFloat(DESC_MIN, parameter.minimum);
     description.elements.push_back(DescElement{DescID(parameter.id), settings, DescID()});

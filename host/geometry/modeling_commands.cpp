@@ -1,0 +1,133 @@
+#include "host/geometry/modeling_commands.h"
+
+#include <string>
+
+#include "host/core/core_services.h"
+#include "host/geometry/cache_pass.h"
+#include "host/geometry/current_state.h"
+#include "host/geometry/hierarchy_mesh.h"
+#include "host/geometry/mesh_ops.h"
+#include "host/geometry/polygon_mesh.h"
+#include "host/geometry/subdivide.h"
+
+namespace qhost {
+namespace {
+
+bool HasSelection(const MeshData& mesh, const std::string& name)
+{
+  for (const NamedSelection& selection : mesh.selections)
+    if (selection.name == name)
+      return true;
+  return false;
+}
+
+// Renames the selections of part whose names are taken in joined (or earlier
+// in part) to the first free "name.N".
+void KeepSelectionsApart(const MeshData& joined, MeshData& part)
+{
+  for (size_t i = 0; i < part.selections.size(); ++i)
+  {
+    const std::string base = part.selections[i].name;
+    const auto taken = [&](const std::string& name) {
+      if (HasSelection(joined, name))
+        return true;
+      for (size_t k = 0; k < i; ++k)
+        if (part.selections[k].name == name)
+          return true;
+      return false;
+    };
+    std::string name = base;
+    for (Int32 suffix = 1; taken(name); ++suffix)
+      name = base + "." + std::to_string(suffix);
+    part.selections[i].name = name;
+  }
+}
+
+Bool CurrentStateCommand(ModelingCommandData& data)
+{
+  ObjectNode* op = AsObject(data.op);
+  if (!op)
+    return false;
+  ObjectNode* result = CurrentStateClone(*op, data.doc ? data.doc : op->Document());
+  if (!result)
+    return false;
+  data.result.push_back(result);
+  return true;
+}
+
+Bool JoinCommand(ModelingCommandData& data)
+{
+  ObjectNode* op = AsObject(data.op);
+  if (!op)
+    return false;
+  const bool merge = data.bc && data.bc->GetBool(MDATA_JOIN_MERGE_SELTAGS);
+  ObjectNode* joined = JoinHierarchy(*op, data.doc ? data.doc : op->Document(), merge);
+  if (!joined)
+    return false;
+  data.result.push_back(joined);
+  return true;
+}
+
+Bool SubdivideCommand(ModelingCommandData& data)
+{
+  ObjectNode* op = AsObject(data.op);
+  if (!op || op->Type() != Opolygon)
+  {
+    HostMessage("Subdivide: the object is not a polygon object");
+    return false;
+  }
+  return SubdivideInPlace(*op, data.bc);
+}
+
+} // namespace
+
+ObjectNode* JoinHierarchy(ObjectNode& op, BaseDocument* doc, bool mergeSelections)
+{
+  EnsureSubtreeCaches(op, doc);
+  MeshData joined;
+  ForEachShownMesh(op, Matrix(), [&](const ObjectNode& object, const Matrix& transform) {
+    MeshData part = ReadPolygonMesh(object);
+    if (!mergeSelections)
+      KeepSelectionsApart(joined, part);
+    AppendMesh(joined, part, transform);
+  });
+  ObjectNode* result = NewPolygonObject(joined);
+  if (!result)
+    return nullptr;
+  result->name = op.name;
+  result->SetMl(op.GetMg());
+  return result;
+}
+
+bool SubdivideInPlace(ObjectNode& op, const BaseContainer* settings)
+{
+  const BaseContainer none;
+  const BaseContainer& bc = settings ? *settings : none;
+  SubdivideOptions options;
+  options.smooth = bc.GetBool(MDATA_SUBDIVIDE_HYPER, true);
+  options.angle = bc.GetFloat(MDATA_SUBDIVIDE_ANGLE, kPi);
+  options.levels = std::max(0, bc.GetInt32(MDATA_SUBDIVIDE_SUB, 1));
+  options.mode = bc.GetInt32(MDATA_SUBDIVIDE_MODE, kSubdivideModeKeepBoundaries);
+  MeshData mesh = ReadPolygonMesh(op);
+  std::string error;
+  if (!Subdivide(mesh, options, mesh, error))
+  {
+    HostMessage("Subdivide of \"" + op.name + "\" failed: " + error);
+    return false;
+  }
+  WritePolygonMesh(op, mesh);
+  return true;
+}
+
+Bool RunModelingCommand(Int32 command, ModelingCommandData& data)
+{
+  switch (command)
+  {
+    case MCOMMAND_CURRENTSTATETOOBJECT: return CurrentStateCommand(data);
+    case MCOMMAND_JOIN: return JoinCommand(data);
+    case MCOMMAND_SUBDIVIDE: return SubdivideCommand(data);
+    default: return false;
+  }
+}
+
+} // namespace qhost

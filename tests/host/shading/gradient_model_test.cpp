@@ -12,31 +12,7 @@
 
 #include <gtest/gtest.h>
 
-// Every allocation in this test executable goes through here, so a test can
-// tell whether a piece of code touched the heap.
-namespace {
-std::atomic<long> allocationCount{0};
-}
-
-// None of these are inlined: GCC would otherwise see malloc() and free()
-// behind every new and delete expression and flag them as mismatched.
-[[gnu::noinline]] void* operator new(std::size_t size)
-{
-  allocationCount.fetch_add(1, std::memory_order_relaxed);
-  if (void* memory = std::malloc(size == 0 ? 1 : size))
-    return memory;
-  throw std::bad_alloc();
-}
-
-[[gnu::noinline]] void operator delete(void* memory) noexcept
-{
-  std::free(memory);
-}
-
-[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept
-{
-  std::free(memory);
-}
+#include "allocation_counter.h"
 
 namespace qhost {
 namespace {
@@ -374,10 +350,10 @@ TEST(GradientLookupMemory, InlineCapacityBuildsWithoutTouchingTheHeap)
       model.InsertKnot(Knot(Vector(k), k / Float(knots - 1), kGradientCubicKnot));
     model.SetSetting(kGradientSettingInterpolation, kGradientOverridePerKnot);
 
-    const long before = allocationCount.load();
+    const long before = test::AllocationCount();
     const GradientLookup lookup(model);
     const Vector mid = lookup.Evaluate(0.37);
-    const long after = allocationCount.load();
+    const long after = test::AllocationCount();
     EXPECT_EQ(after, before) << knots << " knots";
     EXPECT_GT(mid.x, 0.0);
   }
@@ -385,9 +361,9 @@ TEST(GradientLookupMemory, InlineCapacityBuildsWithoutTouchingTheHeap)
   GradientModel large;
   for (int k = 0; k <= GradientLookup::kInlineKnots; ++k)
     large.InsertKnot(Knot(Vector(k), k / Float(GradientLookup::kInlineKnots), kGradientLinear));
-  const long before = allocationCount.load();
+  const long before = test::AllocationCount();
   const GradientLookup lookup(large);
-  EXPECT_GT(allocationCount.load(), before);
+  EXPECT_GT(test::AllocationCount(), before);
   ExpectNear(lookup.Evaluate(0.5), Vector(8.0));
 }
 

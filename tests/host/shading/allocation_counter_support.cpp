@@ -1,0 +1,35 @@
+#include "allocation_counter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> allocationCount{0};
+}
+
+// None of these are inlined: GCC would otherwise see malloc() and free()
+// behind every new and delete expression and flag them as mismatched.
+[[gnu::noinline]] void* operator new(std::size_t size)
+{
+  allocationCount.fetch_add(1, std::memory_order_relaxed);
+  if (void* memory = std::malloc(size == 0 ? 1 : size))
+    return memory;
+  throw std::bad_alloc();
+}
+
+[[gnu::noinline]] void operator delete(void* memory) noexcept
+{
+  std::free(memory);
+}
+
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept
+{
+  std::free(memory);
+}
+
+namespace qhost::test {
+
+long AllocationCount() { return allocationCount.load(std::memory_order_relaxed); }
+
+} // namespace qhost::test

@@ -1,0 +1,117 @@
+#include "host/gallery/noise_tiles.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#include "host/io/atomic_file.h"
+#include "host/noise/noise.h"
+
+namespace qhost {
+namespace {
+
+constexpr Int32 kRidgedType = 400;
+constexpr Int32 kSimpleType = 500;
+constexpr Int32 kColumns = 6;
+constexpr Int32 kLabelHeight = 22;
+constexpr Int32 kMargin = 8;
+constexpr Float kTileExtent = 4.0; // noise units across one tile
+
+using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
+
+Float Evaluate(const NoiseGenerator& noise, const Float* fbm, Int32 type, const Vector& p)
+{
+  switch (type)
+  {
+    case kRidgedType: return RidgedMultifractal(fbm, p, 5.0, 0.5, 1.0);
+    case kSimpleType: return noise.SimpleNoise(p);
+    default: return noise.Noise(type, true, p, 0.0, 5.0, false, 0.0, 0.25, 0);
+  }
+}
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length)
+{
+  auto* bytes = static_cast<std::vector<std::uint8_t>*>(closure);
+  bytes->insert(bytes->end(), data, data + length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+} // namespace
+
+std::vector<NoiseTileEntry> NoiseTileEntries()
+{
+  std::vector<NoiseTileEntry> entries;
+  for (const NoiseTypeInfo& info : AllNoiseTypes())
+    entries.push_back({info.type, info.label});
+  entries.push_back({kRidgedType, "Ridged Multifractal"});
+  entries.push_back({kSimpleType, "Simple Noise"});
+  return entries;
+}
+
+void DrawNoiseTile(cairo_t* cr, Int32 type, double x, double y, Int32 size, Int32 seed)
+{
+  const NoiseGenerator noise(seed);
+  Float fbm[kFbmTableSize] = {};
+  InitFbm(fbm, 18, 2.0, 0.5);
+  SurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size, size), cairo_surface_destroy);
+  cairo_surface_flush(tile.get());
+  unsigned char* pixels = cairo_image_surface_get_data(tile.get());
+  const int stride = cairo_image_surface_get_stride(tile.get());
+  for (Int32 row = 0; row < size; ++row)
+  {
+    auto* line = reinterpret_cast<std::uint32_t*>(pixels + row * stride);
+    for (Int32 col = 0; col < size; ++col)
+    {
+      const Vector p((col + 0.5) / size * kTileExtent, (row + 0.5) / size * kTileExtent, 0.0);
+      const auto grey = std::uint32_t(std::clamp(Evaluate(noise, fbm, type, p), 0.0, 1.0) * 255.0 + 0.5);
+      line[col] = (grey << 16) | (grey << 8) | grey;
+    }
+  }
+  cairo_surface_mark_dirty(tile.get());
+  cairo_save(cr);
+  cairo_set_source_surface(cr, tile.get(), x, y);
+  cairo_rectangle(cr, x, y, size, size);
+  cairo_fill(cr);
+  cairo_restore(cr);
+}
+
+bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std::string& error)
+{
+  if (tileSize < 16 || tileSize > 1024)
+  {
+    error = "tile size " + std::to_string(tileSize) + " is outside 16 ... 1024";
+    return false;
+  }
+  const std::vector<NoiseTileEntry> entries = NoiseTileEntries();
+  const Int32 rows = (Int32(entries.size()) + kColumns - 1) / kColumns;
+  const Int32 cellW = tileSize + kMargin;
+  const Int32 cellH = tileSize + kLabelHeight + kMargin;
+  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kColumns * cellW + kMargin, rows * cellH + kMargin),
+                     cairo_surface_destroy);
+  ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
+  cairo_set_source_rgb(cr.get(), 1, 1, 1);
+  cairo_paint(cr.get());
+  cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr.get(), 13);
+  for (size_t i = 0; i < entries.size(); ++i)
+  {
+    const double x = kMargin + double(i % kColumns) * cellW;
+    const double y = kMargin + double(i / kColumns) * cellH;
+    DrawNoiseTile(cr.get(), entries[i].type, x, y, tileSize, seed);
+    cairo_set_source_rgb(cr.get(), 0.1, 0.1, 0.1);
+    cairo_move_to(cr.get(), x, y + tileSize + 15);
+    const std::string label = std::to_string(entries[i].type) + "  " + entries[i].label;
+    cairo_show_text(cr.get(), label.c_str());
+  }
+  cairo_surface_flush(surface.get());
+  std::vector<std::uint8_t> png;
+  if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &png) != CAIRO_STATUS_SUCCESS)
+  {
+    error = path + ": the gallery could not be encoded";
+    return false;
+  }
+  return WriteFileAtomically(path, png, error);
+}
+
+} // namespace qhost

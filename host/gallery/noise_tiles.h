@@ -1,0 +1,28 @@
+// Pictures of the host's noise types: one grey tile per type, laid out as a
+// labelled gallery (PNG) or drawn into any cairo context (the help document).
+#pragma once
+
+#include <cairo.h>
+#include <string>
+#include <vector>
+
+#include "hostapi/types.h"
+
+namespace qhost {
+
+struct NoiseTileEntry
+{
+  Int32 type;        // 1 ... 33, or 400 (ridged multifractal), 500 (simple noise)
+  std::string label;
+};
+
+// Every type a person can pick, in type order, with its label.
+std::vector<NoiseTileEntry> NoiseTileEntries();
+
+// Draws the tile of a type into cr at (x, y), size x size pixels.
+void DrawNoiseTile(cairo_t* cr, Int32 type, double x, double y, Int32 size, Int32 seed);
+
+// A grid of labelled tiles written atomically as PNG; false with a message.
+bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std::string& error);
+
+} // namespace qhost

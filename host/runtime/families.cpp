@@ -1,8 +1,11 @@
 #include "host/runtime/families.h"
 
 #include "host/description/track_labels.h"
+#include "host/fields/fields_host.h"
 #include "host/geometry/geometry_host.h"
+#include "host/geometry/object_node.h"
 #include "host/noise/noise_services.h"
+#include "host/shading/shading_host.h"
 
 namespace qhost {
 
@@ -10,7 +13,11 @@ void ConnectFamilies(HostInterface& interface, NodeFactory& factory)
 {
   interface.geometry = &GeometryServicesInstance();
   RegisterGeometryTypes(factory);
+  // Field objects are objects of the scene like any other.
+  RegisterFieldTypes(factory, [](Int32 type) { return new ObjectNode(type); });
   interface.noise = &NoiseServicesInstance();
+  interface.shading = &ShadingServicesInstance();
+  RegisterShadingTypes(factory);
   InstallTrackLabelResolver();
 }
 

@@ -1,5 +1,6 @@
 #include "host/geometry/hierarchy_clone.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "host/core/node_factory.h"
@@ -55,8 +56,6 @@ ObjectNode* CloneSources(const std::vector<ObjectNode*>& sources, HIERARCHYCLONE
   return group;
 }
 
-} // namespace
-
 std::uint64_t GeneratorStamp(const ObjectNode& generator)
 {
   std::uint64_t stamp = 0;
@@ -84,6 +83,8 @@ void StampSubtree(const ObjectNode& op, std::uint64_t& stamp)
     StampSubtree(*child, stamp);
   Mix(stamp, std::uint64_t(childCount));
 }
+
+} // namespace
 
 BaseObject* HierarchyCloneFor(ObjectNode& generator, const HierarchyHelp* hh, ObjectNode* op, HIERARCHYCLONEFLAGS flags,
                               Bool* dirty, Bool allchildren)

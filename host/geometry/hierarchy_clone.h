@@ -2,23 +2,16 @@
 // the change check that lets it keep its cache when nothing changed.
 #pragma once
 
-#include <cstdint>
-
 #include "host/geometry/object_node.h"
 
 namespace qhost {
 
-// Change stamp of a generator: its parameters and its tags.
-std::uint64_t GeneratorStamp(const ObjectNode& generator);
-
-// Folds op's whole subtree into stamp: identity, data, matrix and children
-// counters of every object, their tags, and the caches of generators.
-void StampSubtree(const ObjectNode& op, std::uint64_t& stamp);
-
 // GetAndCheckHierarchyClone of generator on op (with allchildren, op and its
 // following siblings, grouped under a null). The caches of generators in the
 // source are brought up to date first, then the stamp of the generator and the
-// source is compared with the one stored at the last call: when equal and the
+// source (the generator's parameters and tags; for every object of the source
+// its identity, its data, matrix and children counters, its tags and, for a
+// generator, its cache) is compared with the one stored at the last call: when equal and the
 // generator has a cache, *dirty is false and the cache is returned. Otherwise
 // the stamp is stored, *dirty is true and a new clone is returned: with ASPOLY
 // the current state (CurrentStateClone), else a plain copy. The caller owns a

@@ -1,5 +1,6 @@
 #include "host/geometry/modeling_commands.h"
 
+#include <algorithm>
 #include <string>
 
 #include "host/core/core_services.h"

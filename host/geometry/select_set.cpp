@@ -97,6 +97,4 @@ void SelectSet::Assign(const std::vector<Int32>& indices)
     Select(index);
 }
 
-bool SelectSet::operator==(const SelectSet& other) const { return ToIndices() == other.ToIndices(); }
-
 } // namespace qhost

@@ -35,7 +35,6 @@ public:
   // Every selected index in ascending order.
   std::vector<Int32> ToIndices() const;
   void Assign(const std::vector<Int32>& indices);
-  bool operator==(const SelectSet& other) const;
 
 private:
   std::vector<std::uint64_t> words_;

@@ -26,7 +26,7 @@ inline constexpr ModuleFlavour kMacosFlavour{"macos", "QuorvaneR2025.ruvi", 2025
 inline std::string BuiltModulePath(const ModuleFlavour& flavour)
 {
   namespace fs = std::filesystem;
-  for (const fs::path folder : {fs::path(QV_BUILD_DIR) / "plugins" / "quorvane",
+  for (const fs::path& folder : {fs::path(QV_BUILD_DIR) / "plugins" / "quorvane",
                                 fs::path(QV_BUILD_DIR) / "flavours" / flavour.name / "quorvane"})
     if (fs::is_regular_file(folder / flavour.fileName))
       return (folder / flavour.fileName).string();

@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <deque>
 #include <fstream>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <iostream>
 
 #include "host/core/node_factory.h"
 #include "host/runtime/host.h"
@@ -19,17 +21,38 @@ bool EndsWith(const std::string& text, const std::string& suffix)
   return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// Runs body with every assertion result caught, prints the failed ones to
+// stderr (the parent shows it when the child fails) and exits 1 after any
+// failure: gtest's own reporting is switched off in a death-test child.
+[[noreturn]] void RunAndExit(const std::function<void()>& body)
+{
+  ::testing::TestPartResultArray results;
+  {
+    const ::testing::ScopedFakeTestPartResultReporter reporter(
+        ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &results);
+    Console::Instance().Clear();
+    body();
+  }
+  bool failed = false;
+  for (int i = 0; i < results.size(); ++i)
+  {
+    const ::testing::TestPartResult& result = results.GetTestPartResult(i);
+    if (!result.failed())
+      continue;
+    failed = true;
+    std::cerr << (result.file_name() ? result.file_name() : "?") << ":" << result.line_number() << ": "
+              << result.message() << "\n";
+  }
+  std::exit(failed ? 1 : 0);
+}
+
 } // namespace
+
+void PrintTo(const ModuleFlavour& flavour, std::ostream* out) { *out << flavour.name << " flavour"; }
 
 void RunInChild(const std::function<void()>& body)
 {
-  EXPECT_EXIT(
-      {
-        Console::Instance().Clear();
-        body();
-        std::exit(::testing::Test::HasFailure() ? 1 : 0);
-      },
-      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(RunAndExit(body), ::testing::ExitedWithCode(0), "");
 }
 
 std::unique_ptr<LoadedModule> Open(const std::string& path)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ namespace qhost::testing {
 // assertion. The module's state, the plug-in registry and the console are
 // process-wide, so every case that initialises a module gets its own process.
 void RunInChild(const std::function<void()>& body);
+
+// How gtest names a flavour in test output.
+void PrintTo(const ModuleFlavour& flavour, std::ostream* out);
 
 // Opens a module through the loader; a failed assertion when it cannot.
 std::unique_ptr<LoadedModule> Open(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include "host/app/app_context.h"
 #include "host/app/plugins_command.h"
+#include "host/app/texture_command.h"
 
 int main(int argc, char** argv)
 {
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
          "Host API version reported to the modules (default " + std::to_string(qhost::kHostApiVersion) + ")")
       ->check(CLI::PositiveNumber);
   qhost::app::AddPluginsCommand(app, argv[0], pluginsOption);
+  qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
   try
   {
     app.parse(argc, argv);

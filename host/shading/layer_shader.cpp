@@ -8,12 +8,12 @@ namespace {
 
 bool KnownLayerType(Int32 type) { return type == TypeFolder || type == TypeShader || type == TypeEffect; }
 
+// Visits the layers depth first until visit returns true.
 template <typename Visit>
-bool AnyLayer(const ShaderStackLayer* first, const Visit& visit)
+bool AnyLayer(LayerShaderLayer* first, const Visit& visit)
 {
-  for (const LayerShaderLayer* l = first; l; l = l->GetNext())
-    if (visit(static_cast<const ShaderStackLayer*>(l)) ||
-        AnyLayer(static_cast<const ShaderStackLayer*>(l->GetFirstChild()), visit))
+  for (LayerShaderLayer* l = first; l; l = l->GetNext())
+    if (visit(static_cast<ShaderStackLayer*>(l)) || AnyLayer(l->GetFirstChild(), visit))
       return true;
   return false;
 }
@@ -224,8 +224,7 @@ void LayerShaderNode::CopyStateTo(NodeCore& dest) const
 
 void LayerShaderNode::RelinkClonedBranches(const NodeCore& source)
 {
-  AnyLayer(root_.get(), [&](const ShaderStackLayer* l) {
-    auto* layer = const_cast<ShaderStackLayer*>(l);
+  AnyLayer(root_.get(), [&](ShaderStackLayer* layer) {
     if (layer->type_ == TypeShader)
       layer->link_.uid = CopiedShaderUid(source, *this, layer->link_.uid);
     return false;

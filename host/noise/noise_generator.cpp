@@ -28,7 +28,11 @@ OctaveSetup MakeOctaveSetup(Float octaves, Float sampleRadius, Float detailAtten
   constexpr Float kAttenuationStrength = 0.7;
   const Float attenuation = std::clamp(FiniteOr(detailAttenuation, 0.0), 0.0, 1.0);
   s.persistence = kBasePersistence * (1.0 - kAttenuationStrength * attenuation);
-  s.sampleRadius = std::max(0.0, FiniteOr(sampleRadius, 0.0));
+  // The radius is given in thousandths of the input unit: callers pass
+  // radii of a few units for shading footprints, which must only soften the
+  // finest detail, never the pattern itself.
+  constexpr Float kSampleRadiusUnit = 0.001;
+  s.sampleRadius = std::max(0.0, FiniteOr(sampleRadius, 0.0)) * kSampleRadiusUnit;
   s.time = FiniteOr(time, 0.0);
   if (repeat > 0)
   {

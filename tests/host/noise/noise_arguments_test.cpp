@@ -111,16 +111,18 @@ TEST(NoiseSampleRadius, FadesDetailFinerThanTheFilterToTheMean)
 {
   const NoiseGenerator g(9);
   const NoiseArgs sharp{.octaves = 8.0};
-  const NoiseArgs filtered{.octaves = 8.0, .sampleRadius = 0.1};
+  const NoiseArgs filtered{.octaves = 8.0, .sampleRadius = 100.0};
   EXPECT_LT(Roughness(g, kFbm, filtered), 0.6 * Roughness(g, kFbm, sharp));
   // Coarse octaves carry most of the variance and survive a small filter.
   EXPECT_GT(Variance(g, kFbm, filtered), 0.8 * Variance(g, kFbm, sharp));
   // A filter wider than every wavelength leaves only the mean.
-  const NoiseArgs blurred{.octaves = 8.0, .sampleRadius = 5.0};
+  const NoiseArgs blurred{.octaves = 8.0, .sampleRadius = 5000.0};
+  // The radius the generator passes (2.5 thousandths) leaves the pattern whole.
+  EXPECT_GT(Variance(g, kFbm, {.octaves = 5.0, .sampleRadius = 2.5}), 0.9 * Variance(g, kFbm, {.octaves = 5.0}));
   for (const Vector& p : SamplePoints(50, 10.0, 16))
     EXPECT_DOUBLE_EQ(Eval(g, kFbm, p, blurred), 0.5);
   for (Int32 type : AllTypeNumbers())
-    EXPECT_LT(Variance(g, type, {.sampleRadius = 5.0}), 0.25 * Variance(g, type, {}) + 1e-12) << type;
+    EXPECT_LT(Variance(g, type, {.sampleRadius = 5000.0}), 0.25 * Variance(g, type, {}) + 1e-12) << type;
 }
 
 TEST(NoiseDetailAttenuation, WeakensHigherOctaves)

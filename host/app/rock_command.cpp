@@ -1,0 +1,77 @@
+#include "host/app/rock_command.h"
+
+#include <iostream>
+
+#include "host/app/app_context.h"
+#include "host/app/parameter_assignment.h"
+#include "host/app/progress.h"
+#include "host/app/rock_scene.h"
+#include "host/io/mesh_file.h"
+
+namespace qhost::app {
+namespace {
+
+struct RockOptions
+{
+  std::string input;
+  std::string out = "rock.glb";
+  std::vector<std::string> sets;
+  std::vector<std::string> fields;
+  int addLayers = 0;
+  int removeLayers = 0;
+};
+
+int RunRock(const RockOptions& options, const std::string& pluginsFolder)
+{
+  for (const ModuleStatus& status : LoadModules(pluginsFolder))
+    if (!status.error.empty())
+      throw UsageError(status.error);
+
+  RockScene scene = options.input.empty() ? RockScene::WithCube() : RockScene::WithMeshFile(options.input);
+  for (int i = 0; i < options.addLayers; ++i)
+    scene.PressGeneratorButton(kAddLayerButton);
+  for (int i = 0; i < options.removeLayers; ++i)
+    scene.PressGeneratorButton(kRemoveLayerButton);
+  for (const std::string& field : options.fields)
+    scene.AddField(ParseFieldSpec(field));
+  for (const std::string& set : options.sets)
+    scene.Assign(ParseAssignment(set));
+
+  MeshData mesh;
+  {
+    ElapsedProgress progress("Building rock");
+    mesh = scene.BuildMesh();
+  }
+  FlushConsole();
+  std::string error;
+  if (!WriteMesh(options.out, mesh, scene.CornerNormals(mesh), MeshWriteOptions{}, error))
+    throw std::runtime_error(error);
+  std::cout << "wrote " << options.out << ": " << mesh.points.size() << " points, " << mesh.polygons.size()
+            << " polygons\n";
+  return 0;
+}
+
+} // namespace
+
+void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption)
+{
+  auto options = std::make_shared<RockOptions>();
+  CLI::App* cmd = app.add_subcommand("rock", "Build a rock and write it as OBJ, PLY or glTF (.glb/.gltf)");
+  cmd->add_option("--input", options->input, "Mesh file (.obj, .ply, .glb, .gltf) used as the child; default a cube");
+  cmd->add_option("--out", options->out, "Output mesh file; the extension picks the format")->capture_default_str();
+  cmd->add_option("--set", options->sets,
+                  "NAME_OR_ID=VALUE for a generator parameter (OXROCK_SEED=7, 2000=5) or a layer parameter "
+                  "(layer1.OXROCK_LAYER_STRENGTH=150%, layer2.Noise Type=fBm); repeatable");
+  cmd->add_option("--add-layer", options->addLayers, "Press the add-layer button this many times");
+  cmd->add_option("--remove-layer", options->removeLayers, "Press the remove-layer button this many times");
+  cmd->add_option("--field", options->fields,
+                  "A field weighting the layers: SHAPE,X,Y,Z,INNER,OUTER with SHAPE spherical, linear or box; "
+                  "repeatable");
+  cmd->callback([argv0, &pluginsOption, options] {
+    const int code = RunRock(*options, ResolvePluginsFolder(pluginsOption, argv0));
+    if (code != 0)
+      throw CLI::RuntimeError(code);
+  });
+}
+
+} // namespace qhost::app

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "host/app/app_context.h"
+#include "host/app/describe_command.h"
 #include "host/app/plugins_command.h"
 #include "host/app/texture_command.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
          "Host API version reported to the modules (default " + std::to_string(qhost::kHostApiVersion) + ")")
       ->check(CLI::PositiveNumber);
   qhost::app::AddPluginsCommand(app, argv[0], pluginsOption);
+  qhost::app::AddDescribeCommand(app, argv[0], pluginsOption);
   qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
   try
   {

@@ -68,13 +68,18 @@ AttributeElement MakeElement(NodeCore& node, const DescElement& described)
     if (!e.valueStored)
       e.value = Fallback(e.dtype);
   }
-  e.defaultValue = s.GetData(DESC_DEFAULT);
+  if (HoldsValue(e.dtype))
+    e.defaultValue = s.GetData(DESC_DEFAULT);
   e.min = Limit(s, DESC_MIN);
   e.max = Limit(s, DESC_MAX);
   e.minSlider = Limit(s, DESC_MINSLIDER);
   e.maxSlider = Limit(s, DESC_MAXSLIDER);
   if (const GeData* cycle = s.GetDataPointer(DESC_CYCLE); cycle && cycle->GetContainer())
+  {
     e.choice = cycle->GetContainer()->GetString(e.value.GetInt32());
+    if (e.defaultValue.GetType() == DA_LONG)
+      e.defaultChoice = cycle->GetContainer()->GetString(e.defaultValue.GetInt32());
+  }
   if (const NodeData* plugin = node.PluginData())
     e.enabled = plugin->GetDEnabling(node.Api(), e.id, e.value, DESCFLAGS_ENABLE::NONE, &s);
   return e;
@@ -103,14 +108,26 @@ String Range(const GeData& low, const GeData& high, Int32 dtype, Int32 unit)
   return String();
 }
 
+// A value with its choice label ("Electric (32)").
+String Shown(const GeData& value, const String& choice, const AttributeElement& e)
+{
+  const String text = FormatValue(value, e.dtype, e.unit);
+  return choice.empty() ? text : choice + " (" + text + ")";
+}
+
 String ValueText(const AttributeElement& e)
 {
-  String text = FormatValue(e.value, e.dtype, e.unit);
-  if (!e.choice.empty())
-    text = e.choice + " (" + text + ")";
-  if (HoldsValue(e.dtype) && !e.valueStored)
-    text += " (not set)";
-  return text;
+  const String text = Shown(e.value, e.choice, e);
+  if (!HoldsValue(e.dtype) || e.valueStored)
+    return text;
+  return text.empty() ? "(not set)" : text + " (not set)";
+}
+
+// Spacers have no label of their own; the table names them so that the
+// group's column layout stays readable.
+String LabelText(const AttributeElement& e)
+{
+  return e.label.empty() && e.dtype == DTYPE_STATICTEXT ? String("(spacer)") : e.label;
 }
 
 // Rows of cells padded to the widest cell of each column.
@@ -211,8 +228,8 @@ String FormatAttributeView(const AttributeView& view)
   table.Add({"ID", "Label", "Type", "Value", "Default", "Range", "Slider", "State"});
   for (const AttributeGroup& group : view.groups)
     for (const AttributeElement& e : group.elements)
-      table.Add({std::to_string(e.id[0].id), e.label, e.typeName, ValueText(e),
-                 FormatValue(e.defaultValue, e.dtype, e.unit), Range(e.min, e.max, e.dtype, e.unit),
+      table.Add({std::to_string(e.id[0].id), LabelText(e), e.typeName, ValueText(e),
+                 Shown(e.defaultValue, e.defaultChoice, e), Range(e.min, e.max, e.dtype, e.unit),
                  Range(e.minSlider, e.maxSlider, e.dtype, e.unit), e.enabled ? "" : "disabled"});
 
   String text = view.title + "\n";

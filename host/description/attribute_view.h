@@ -22,6 +22,7 @@ struct AttributeElement
   GeData min, max;         // DA_NIL when unbounded
   GeData minSlider, maxSlider;
   String choice;           // label of the current value of a choice list
+  String defaultChoice;    // label of the default in the choice list
   Bool enabled = true;
 };
 

@@ -1,0 +1,166 @@
+#include "host/app/describe_command.h"
+
+#include <iostream>
+#include <limits>
+#include <memory>
+
+#include "host/app/app_context.h"
+#include "host/core/node_factory.h"
+#include "host/description/attribute_view.h"
+
+namespace qhost::app {
+namespace {
+
+struct DescribeOptions
+{
+  std::string name;
+  int layers = -1; // -1: leave the layer count as created
+  std::vector<int> presses;
+};
+
+// The generator's layer controls, found by their identifiers in its resource.
+struct LayerControls
+{
+  Int32 count = 0;
+  Int32 add = 0;
+  Int32 remove = 0;
+};
+
+const PluginInfo& FindPluginByName(const std::string& name)
+{
+  std::string known;
+  for (const PluginInfo* plugin : NodeFactory::Instance().Plugins())
+  {
+    if (plugin->registration.description == name)
+      return *plugin;
+    known += (known.empty() ? "" : ", ") + plugin->registration.description;
+  }
+  throw UsageError("unknown plug-in \"" + name + "\" (known: " + known + ")");
+}
+
+Int32 IdentifiedElement(const PluginInfo& plugin, const char* ident)
+{
+  for (const DescElement& element : plugin.description.elements)
+    if (element.settings.GetString(kDescIdent) == ident)
+      return element.id[0].id;
+  throw UsageError(plugin.registration.description + " has no noise layers");
+}
+
+// A new node of the plug-in as the menu makes it: an object goes into a new
+// document and is told it was created from the menu; a shader stands alone.
+class MenuNode
+{
+public:
+  explicit MenuNode(const PluginInfo& plugin)
+  {
+    const Int32 id = plugin.registration.id;
+    if (plugin.registration.pluginType == PLUGINTYPE_OBJECT)
+    {
+      document_ = BaseDocument::Alloc();
+      BaseObject* op = document_ ? BaseObject::Alloc(id) : nullptr;
+      if (op)
+      {
+        document_->InsertObject(op, nullptr, nullptr);
+        op->Message(MSG_MENUPREPARE);
+      }
+      node_ = Core(op);
+    }
+    else if (plugin.registration.pluginType == PLUGINTYPE_SHADER)
+    {
+      shader_ = BaseShader::Alloc(id);
+      node_ = Core(shader_);
+    }
+    if (!node_)
+      throw std::runtime_error("this host cannot create a " + plugin.registration.description + " node yet");
+  }
+  ~MenuNode()
+  {
+    if (shader_)
+      BaseShader::Free(shader_);
+    if (document_)
+      BaseDocument::Free(document_);
+  }
+  MenuNode(const MenuNode&) = delete;
+  MenuNode& operator=(const MenuNode&) = delete;
+
+  NodeCore& Node() const { return *node_; }
+
+private:
+  BaseDocument* document_ = nullptr;
+  BaseShader* shader_ = nullptr;
+  NodeCore* node_ = nullptr;
+};
+
+// Presses button id when the view shows it enabled; the description is then
+// rebuilt, as the attribute manager does after every command.
+AttributeView Press(NodeCore& node, const AttributeView& view, int id)
+{
+  const AttributeElement* button = view.FindElement(DescID(id));
+  if (!button || button->dtype != DTYPE_BUTTON)
+    throw UsageError("there is no button " + std::to_string(id));
+  if (!button->enabled)
+    throw UsageError("button " + std::to_string(id) + " (" + button->label + ") is disabled");
+  PressButton(node, id);
+  return DescribeNode(node);
+}
+
+AttributeView SetLayerCount(NodeCore& node, const LayerControls& controls, AttributeView view, int target)
+{
+  for (;;)
+  {
+    const Int32 count = node.data.GetInt32(controls.count);
+    if (count == target)
+      return view;
+    view = Press(node, view, count < target ? controls.add : controls.remove);
+    if (node.data.GetInt32(controls.count) == count)
+      throw UsageError("the layer count stays at " + std::to_string(count));
+  }
+}
+
+int RunDescribe(const std::string& folder, const DescribeOptions& options)
+{
+  for (const ModuleStatus& status : LoadModules(folder))
+    if (!status.error.empty())
+      std::cerr << "quorvane: " << status.error << "\n";
+  const PluginInfo& plugin = FindPluginByName(options.name);
+  LayerControls controls;
+  if (options.layers >= 0)
+    controls = LayerControls{IdentifiedElement(plugin, "OXROCK_LAYER_COUNT"),
+                             IdentifiedElement(plugin, "OXROCK_ADD_LAYER"),
+                             IdentifiedElement(plugin, "OXROCK_REMOVE_LAYER")};
+  {
+    MenuNode created(plugin);
+    NodeCore& node = created.Node();
+    // The first build gives the initial layer its values.
+    AttributeView view = DescribeNode(node);
+    if (options.layers >= 0)
+      view = SetLayerCount(node, controls, std::move(view), options.layers);
+    for (const int id : options.presses)
+      view = Press(node, view, id);
+    std::cout << FormatAttributeView(view);
+    FlushConsole();
+  }
+  Host::Instance().EndModules();
+  return 0;
+}
+
+} // namespace
+
+void AddDescribeCommand(CLI::App& app, const char* argv0, std::string& pluginsOption)
+{
+  auto options = std::make_shared<DescribeOptions>();
+  CLI::App* cmd = app.add_subcommand("describe", "Show a plug-in node's parameters as the attribute manager does");
+  cmd->add_option("name", options->name, "Description name of the plug-in (oxrock, XQuorvane)")->required();
+  cmd->add_option("--layers", options->layers, "Add or remove noise layers until there are N")
+      ->check(CLI::Range(1, std::numeric_limits<int>::max()));
+  cmd->add_option("--press", options->presses, "Press the button with this ID (repeatable, in order)")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  cmd->callback([argv0, &pluginsOption, options] {
+    const int code = RunDescribe(ResolvePluginsFolder(pluginsOption, argv0), *options);
+    if (code != 0)
+      throw CLI::RuntimeError(code);
+  });
+}
+
+} // namespace qhost::app

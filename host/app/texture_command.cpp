@@ -18,15 +18,6 @@ constexpr Int32 kQuorvaneMode = 2000;
 constexpr Int32 kQuorvaneModeColor = 0;
 constexpr Int32 kQuorvaneModeHeight = 1;
 
-struct TextureOptions
-{
-  std::string out = "texture.png";
-  int size = 512;
-  std::string mode = "color";
-  std::vector<std::string> sets;
-  int threads = 0;
-};
-
 struct DocumentDeleter
 {
   void operator()(BaseDocument* doc) const { BaseDocument::Free(doc); }
@@ -65,6 +56,8 @@ TextureScene MakeScene()
   return scene;
 }
 
+} // namespace
+
 TextureKind ParseMode(const std::string& mode)
 {
   if (mode == "color")
@@ -74,13 +67,8 @@ TextureKind ParseMode(const std::string& mode)
   throw UsageError("--mode " + mode + ": expected color or height");
 }
 
-int RunTexture(const TextureOptions& options, const std::string& pluginsFolder)
+Image BakeQuorvaneTexture(const TextureOptions& options, TextureKind kind)
 {
-  const TextureKind kind = ParseMode(options.mode);
-  for (const ModuleStatus& status : LoadModules(pluginsFolder))
-    if (!status.error.empty())
-      throw UsageError(status.error);
-
   TextureScene scene = MakeScene();
   scene.shader->GetDataInstance()->SetInt32(kQuorvaneMode,
                                             kind == TextureKind::Color ? kQuorvaneModeColor : kQuorvaneModeHeight);
@@ -94,22 +82,35 @@ int RunTexture(const TextureOptions& options, const std::string& pluginsFolder)
   bake.width = bake.height = options.size;
   bake.threads = options.threads;
   bake.kind = kind;
+  FractionProgress progress("Baking texture");
+  bake.progress = [&progress](Float fraction) {
+    progress.Update(fraction);
+    return true;
+  };
   Image image;
   std::string error;
-  {
-    FractionProgress progress("Baking texture");
-    bake.progress = [&progress](Float fraction) {
-      progress.Update(fraction);
-      return true;
-    };
-    if (!BakeMaterialChannel(*scene.material, CHANNEL_COLOR, bake, image, error))
-      throw std::runtime_error(error);
-  }
+  if (!BakeMaterialChannel(*scene.material, CHANNEL_COLOR, bake, image, error))
+    throw std::runtime_error(error);
+  return image;
+}
+
+namespace {
+
+int RunTexture(const TextureOptions& options, const std::string& pluginsFolder)
+{
+  const TextureKind kind = ParseMode(options.mode);
+  for (const ModuleStatus& status : LoadModules(pluginsFolder))
+    if (!status.error.empty())
+      throw UsageError(status.error);
+
+  const Image image = BakeQuorvaneTexture(options, kind);
   FlushConsole();
+  std::string error;
   if (!WritePng(options.out, image, error))
     throw std::runtime_error(error);
   std::cout << "wrote " << options.out << ": " << image.width << "x" << image.height << " "
             << (kind == TextureKind::Color ? "colour, 8-bit sRGB" : "height, 16-bit linear") << "\n";
+  Host::Instance().EndModules();
   return 0;
 }
 

@@ -5,7 +5,9 @@
 
 #include "host/app/app_context.h"
 #include "host/app/describe_command.h"
+#include "host/app/noise_gallery_command.h"
 #include "host/app/plugins_command.h"
+#include "host/app/rock_command.h"
 #include "host/app/texture_command.h"
 
 int main(int argc, char** argv)
@@ -21,7 +23,9 @@ int main(int argc, char** argv)
       ->check(CLI::PositiveNumber);
   qhost::app::AddPluginsCommand(app, argv[0], pluginsOption);
   qhost::app::AddDescribeCommand(app, argv[0], pluginsOption);
+  qhost::app::AddRockCommand(app, argv[0], pluginsOption);
   qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
+  qhost::app::AddNoiseGalleryCommand(app);
   try
   {
     app.parse(argc, argv);

@@ -6,7 +6,9 @@
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
 #include "host/app/rock_scene.h"
+#include "host/app/texture_command.h"
 #include "host/io/mesh_file.h"
+#include "host/preview/mesh_preview.h"
 
 namespace qhost::app {
 namespace {
@@ -19,10 +21,31 @@ struct RockOptions
   std::vector<std::string> fields;
   int addLayers = 0;
   int removeLayers = 0;
+  std::string preview;
+  int previewSize = 640;
+  bool texture = false;
+  TextureOptions textureOptions;
 };
+
+void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<const Vector> normals,
+                  const Image* texture)
+{
+  PreviewOptions preview;
+  preview.width = options.previewSize;
+  preview.height = options.previewSize * 3 / 4;
+  preview.texture = texture;
+  Image picture;
+  std::string error;
+  if (!RenderMeshPreview(mesh, normals, preview, picture, error) || !WritePng(options.preview, picture, error))
+    throw std::runtime_error(options.preview + ": " + error);
+  std::cout << "wrote " << options.preview << "\n";
+}
 
 int RunRock(const RockOptions& options, const std::string& pluginsFolder)
 {
+  const std::string extension = LowerCaseExtension(options.out);
+  if (options.texture && extension != ".glb" && extension != ".gltf")
+    throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
       throw UsageError(status.error);
@@ -43,11 +66,22 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
     mesh = scene.BuildMesh();
   }
   FlushConsole();
+  Image texture;
+  if (options.texture)
+  {
+    texture = BakeQuorvaneTexture(options.textureOptions, ParseMode(options.textureOptions.mode));
+    FlushConsole();
+  }
+  const std::vector<Vector> normals = scene.CornerNormals(mesh);
+  MeshWriteOptions writeOptions;
+  writeOptions.baseColorTexture = options.texture ? &texture : nullptr;
   std::string error;
-  if (!WriteMesh(options.out, mesh, scene.CornerNormals(mesh), MeshWriteOptions{}, error))
+  if (!WriteMesh(options.out, mesh, normals, writeOptions, error))
     throw std::runtime_error(error);
   std::cout << "wrote " << options.out << ": " << mesh.points.size() << " points, " << mesh.polygons.size()
-            << " polygons\n";
+            << " polygons" << (options.texture ? ", textured" : "") << "\n";
+  if (!options.preview.empty())
+    WritePreview(options, mesh, normals, options.texture ? &texture : nullptr);
   return 0;
 }
 
@@ -67,6 +101,17 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
   cmd->add_option("--field", options->fields,
                   "A field weighting the layers: SHAPE,X,Y,Z,INNER,OUTER with SHAPE spherical, linear or box; "
                   "repeatable");
+  cmd->add_option("--preview", options->preview, "Also write a shaded picture of the rock (PNG)");
+  cmd->add_option("--preview-size", options->previewSize, "Width of the picture in pixels")
+      ->capture_default_str()
+      ->check(CLI::Range(16, 4096));
+  cmd->add_flag("--texture", options->texture,
+                "Bake the Quorvane shader over the rock's UVs and embed it as the glTF base colour");
+  cmd->add_option("--texture-size", options->textureOptions.size, "Size of the baked texture")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 8192));
+  cmd->add_option("--texture-mode", options->textureOptions.mode, "color or height")->capture_default_str();
+  cmd->add_option("--texture-set", options->textureOptions.sets, "NAME_OR_ID=VALUE for the shader; repeatable");
   cmd->callback([argv0, &pluginsOption, options] {
     const int code = RunRock(*options, ResolvePluginsFolder(pluginsOption, argv0));
     if (code != 0)

@@ -38,7 +38,7 @@ constexpr std::array<NoiseTypeInfo, kLastNoiseType> kNoiseTypes = {{
     {29, "Voronoi 3", "Cell edges: F2 minus F1", 0.0, 1.0, true},
     {30, "Zada", "Zigzag strata: a triangle wave across y pushed around by fBm", 0.0, 1.0, true},
     {31, "Fire", "Vertical flame tongues rising with time", 0.0, 1.0, true},
-    {32, "Electric", "Thin bright arcs along warped noise zero crossings", 0.0, 1.0, true},
+    {32, "Electric", "Bright arcs with a soft glow along warped noise zero crossings", 0.0, 1.0, true},
     {33, "Gaseous", "Soft billowy wisps of warped fBm", 0.0, 1.0, true},
 }};
 

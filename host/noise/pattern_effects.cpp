@@ -24,7 +24,7 @@ Float Electric(const PatternContext& c, const Vector& p)
   const Vector q = p + Warp(c, p, 0.35);
   const Float main = 1.0 - std::fabs(FbmSigned(coarse, q, 5));
   const Float branch = 1.0 - std::fabs(FbmSigned(coarse, q, 61, {2, 2, 2}));
-  return std::max(std::pow(main, 28.0), 0.6 * std::pow(branch, 36.0));
+  return std::max(std::pow(main, 7.0), 0.6 * std::pow(branch, 9.0));
 }
 
 // Soft billows: warped fBm through a wide smooth threshold.

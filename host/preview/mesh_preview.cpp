@@ -1,0 +1,170 @@
+#include "host/preview/mesh_preview.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace qhost {
+namespace {
+
+constexpr Float kFieldOfView = 0.55; // radians, vertical
+const Vector kViewDirection = Vector(0.9, 0.7, 1.5).GetNormalized(); // from the target to the eye
+const Vector kKeyLight = Vector(0.6, 0.9, 0.5).GetNormalized();
+const Vector kFillLight = Vector(-0.7, 0.2, 0.4).GetNormalized();
+
+struct Camera
+{
+  Vector eye, right, up, forward;
+  Float focal = 1.0;
+  Int32 width = 0, height = 0;
+
+  // Screen position (pixels) and depth of a world point.
+  Vector Project(const Vector& p) const
+  {
+    const Vector d = p - eye;
+    const Float z = Dot(d, forward);
+    const Float s = focal / std::max(z, 1e-9);
+    return {width * 0.5 + Dot(d, right) * s, height * 0.5 - Dot(d, up) * s, z};
+  }
+};
+
+Camera FitCamera(const MeshData& mesh, Int32 width, Int32 height)
+{
+  Vector lo(std::numeric_limits<Float>::max()), hi(-std::numeric_limits<Float>::max());
+  for (const Vector& p : mesh.points)
+  {
+    lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+    hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+  }
+  const Vector centre = (lo + hi) * 0.5;
+  const Float radius = std::max((hi - lo).GetLength() * 0.5, 1e-6);
+  Camera c;
+  c.width = width;
+  c.height = height;
+  c.forward = -kViewDirection;
+  c.right = Cross(c.forward, Vector(0, 1, 0)).GetNormalized();
+  c.up = Cross(c.right, c.forward);
+  const Float distance = radius / std::sin(kFieldOfView * 0.5) * 1.1;
+  c.eye = centre + kViewDirection * distance;
+  c.focal = height * 0.5 / std::tan(kFieldOfView * 0.5);
+  return c;
+}
+
+Vector SampleTexture(const Image& texture, Float u, Float v)
+{
+  const Int32 x = std::clamp(Int32((u - std::floor(u)) * texture.width), 0, texture.width - 1);
+  const Int32 y = std::clamp(Int32((1.0 - (v - std::floor(v))) * texture.height), 0, texture.height - 1);
+  const size_t at = (size_t(y) * size_t(texture.width) + size_t(x)) * size_t(texture.channels);
+  const auto linear = [&](int c) {
+    const Float v = texture.samples[at + size_t(c)];
+    return texture.bitDepth == 16 ? v / 65535.0 : std::pow(v / 255.0, 2.2);
+  };
+  return {linear(0), linear(1), linear(2)};
+}
+
+struct Corner
+{
+  Vector screen, normal, uv;
+};
+
+class Rasterizer
+{
+public:
+  Rasterizer(Int32 width, Int32 height, const Image* texture)
+      : width_(width), height_(height), texture_(texture), depth_(size_t(width) * size_t(height), kFar),
+        colour_(size_t(width) * size_t(height))
+  {
+    for (Int32 y = 0; y < height; ++y)
+      for (Int32 x = 0; x < width; ++x)
+        colour_[size_t(y) * size_t(width) + size_t(x)] = Vector(0.16, 0.17, 0.2) * (1.0 - 0.4 * y / height);
+  }
+
+  void Triangle(const Corner& a, const Corner& b, const Corner& c)
+  {
+    const Float area = Edge(a.screen, b.screen, c.screen);
+    if (std::abs(area) < 1e-12 || a.screen.z <= 0 || b.screen.z <= 0 || c.screen.z <= 0)
+      return;
+    const Int32 x0 = std::max(0, Int32(std::floor(std::min({a.screen.x, b.screen.x, c.screen.x}))));
+    const Int32 x1 = std::min(width_ - 1, Int32(std::ceil(std::max({a.screen.x, b.screen.x, c.screen.x}))));
+    const Int32 y0 = std::max(0, Int32(std::floor(std::min({a.screen.y, b.screen.y, c.screen.y}))));
+    const Int32 y1 = std::min(height_ - 1, Int32(std::ceil(std::max({a.screen.y, b.screen.y, c.screen.y}))));
+    for (Int32 y = y0; y <= y1; ++y)
+      for (Int32 x = x0; x <= x1; ++x)
+      {
+        const Vector p(x + 0.5, y + 0.5, 0.0);
+        const Float wa = Edge(b.screen, c.screen, p) / area;
+        const Float wb = Edge(c.screen, a.screen, p) / area;
+        const Float wc = 1.0 - wa - wb;
+        if (wa < 0 || wb < 0 || wc < 0)
+          continue;
+        const Float z = wa * a.screen.z + wb * b.screen.z + wc * c.screen.z;
+        const size_t at = size_t(y) * size_t(width_) + size_t(x);
+        if (z >= depth_[at])
+          continue;
+        depth_[at] = z;
+        const Vector n = (a.normal * wa + b.normal * wb + c.normal * wc).GetNormalized();
+        const Vector albedo = texture_ ? SampleTexture(*texture_, wa * a.uv.x + wb * b.uv.x + wc * c.uv.x,
+                                                       wa * a.uv.y + wb * b.uv.y + wc * c.uv.y)
+                                       : Vector(0.55, 0.52, 0.48);
+        const Float light = 0.12 + 0.85 * std::max(0.0, Dot(n, kKeyLight)) + 0.25 * std::max(0.0, Dot(n, kFillLight));
+        colour_[at] = albedo * light;
+      }
+  }
+
+  void CopyTo(Image& image) const
+  {
+    for (size_t i = 0; i < colour_.size(); ++i)
+    {
+      image.samples[i * 3 + 0] = LinearToSrgb8(colour_[i].x);
+      image.samples[i * 3 + 1] = LinearToSrgb8(colour_[i].y);
+      image.samples[i * 3 + 2] = LinearToSrgb8(colour_[i].z);
+    }
+  }
+
+private:
+  static constexpr Float kFar = std::numeric_limits<Float>::max();
+  static Float Edge(const Vector& a, const Vector& b, const Vector& p)
+  {
+    return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+  }
+
+  Int32 width_, height_;
+  const Image* texture_;
+  std::vector<Float> depth_;
+  std::vector<Vector> colour_;
+};
+
+} // namespace
+
+bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options,
+                       Image& picture, std::string& error)
+{
+  if (!MakeImage(options.width, options.height, 3, 8, picture, error))
+    return false;
+  const Camera camera = FitCamera(mesh, options.width, options.height);
+  Rasterizer raster(options.width, options.height, mesh.HasUVs() ? options.texture : nullptr);
+  for (size_t i = 0; i < mesh.polygons.size(); ++i)
+  {
+    const CPolygon& poly = mesh.polygons[i];
+    const Int32 index[4] = {poly.a, poly.b, poly.c, poly.d};
+    Corner corner[4];
+    for (int k = 0; k < 4; ++k)
+    {
+      corner[k].screen = camera.Project(mesh.points[size_t(index[k])]);
+      corner[k].normal = cornerNormals.size() == mesh.polygons.size() * 4 ? cornerNormals[i * 4 + size_t(k)] : Vector();
+      if (mesh.HasUVs())
+      {
+        const UVWStruct& uv = mesh.uvs[i];
+        corner[k].uv = k == 0 ? uv.a : k == 1 ? uv.b : k == 2 ? uv.c : uv.d;
+      }
+    }
+    raster.Triangle(corner[0], corner[1], corner[2]);
+    if (!poly.IsTriangle())
+      raster.Triangle(corner[0], corner[2], corner[3]);
+  }
+  raster.CopyTo(picture);
+  return true;
+}
+
+} // namespace qhost

@@ -1,0 +1,162 @@
+// `quorvane rock` end to end, on the files it writes.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "cli_support.h"
+#include "host/io/mesh_file.h"
+
+namespace qhost::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RockCliTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    dir = fs::temp_directory_path() / ("quorvane_rock_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+  fs::path dir;
+};
+
+MeshData ReadBack(const std::string& path)
+{
+  MeshData mesh;
+  std::string error;
+  EXPECT_TRUE(ReadMesh(path, mesh, error)) << error;
+  return mesh;
+}
+
+TEST_F(RockCliTest, DefaultRockIsADisplacedSubdividedCube)
+{
+  const CommandResult r = RunQuorvane({"rock", "--out", Path("rock.glb"), "--preview", Path("rock.png")});
+  ASSERT_TRUE(r.exited);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("maxval = "), std::string::npos) << "the console lines are printed";
+  const MeshData mesh = ReadBack(Path("rock.glb"));
+  EXPECT_EQ(mesh.points.size(), 1538u);
+  EXPECT_TRUE(mesh.HasUVs());
+  // A cube of size 200 subdivided is within the sphere of radius ~173; the
+  // first layer pushes points out by up to 50 units, unevenly.
+  Float nearest = 1e9, farthest = 0.0;
+  for (const Vector& p : mesh.points)
+  {
+    nearest = std::min(nearest, p.GetLength());
+    farthest = std::max(farthest, p.GetLength());
+  }
+  EXPECT_GT(farthest - nearest, 10.0) << "the first layer displaces the rock visibly";
+  EXPECT_TRUE(fs::file_size(Path("rock.png")) > 1000);
+}
+
+TEST_F(RockCliTest, FormatsFollowTheExtensionAndParametersApply)
+{
+  for (const char* name : {"rock.obj", "rock.ply", "rock.gltf"})
+  {
+    const CommandResult r = RunQuorvane({"rock", "--out", Path(name), "--set", "OXROCK_SUBDIVISIONS=2", "--set",
+                                         "2001=false", "--set", "layer1.OXROCK_LAYER_NOISE_TYPE=fBm"});
+    ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
+    const MeshData mesh = ReadBack(Path(name));
+    EXPECT_EQ(mesh.points.size(), 98u) << name; // a cube split twice
+  }
+}
+
+TEST_F(RockCliTest, LayerButtonsAndSeedChangeTheRock)
+{
+  ASSERT_EQ(RunQuorvane({"rock", "--out", Path("a.obj")}).exitCode, 0);
+  ASSERT_EQ(RunQuorvane({"rock", "--out", Path("b.obj"), "--set", "OXROCK_SEED=9"}).exitCode, 0);
+  const CommandResult two = RunQuorvane({"rock", "--out", Path("c.obj"), "--add-layer", "1", "--set",
+                                         "layer2.OXROCK_LAYER_STRENGTH=40%", "--set", "layer2.Noise Type=Voronoi 1"});
+  ASSERT_EQ(two.exitCode, 0) << two.err;
+  const MeshData a = ReadBack(Path("a.obj"));
+  EXPECT_NE(a.points, ReadBack(Path("b.obj")).points);
+  EXPECT_NE(a.points, ReadBack(Path("c.obj")).points);
+}
+
+TEST_F(RockCliTest, AMeshFileBecomesTheChildWithItsGroupsAsSelections)
+{
+  {
+    std::ofstream obj(Path("slab.obj"));
+    obj << "v -50 -10 -50\nv 50 -10 -50\nv 50 -10 50\nv -50 -10 50\n"
+           "v -50 10 -50\nv 50 10 -50\nv 50 10 50\nv -50 10 50\n"
+           "g bottom\nf 1 2 3 4\ng top\nf 8 7 6 5\ng sides\nf 1 5 6 2\nf 2 6 7 3\nf 3 7 8 4\nf 4 8 5 1\n";
+  }
+  const CommandResult r = RunQuorvane({"rock", "--input", Path("slab.obj"), "--out", Path("slab_rock.obj"), "--set",
+                                       "OXROCK_SUBDIVISIONS=1", "--set", "layer1.OXROCK_LAYER_SELECTION=top"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const MeshData mesh = ReadBack(Path("slab_rock.obj"));
+  EXPECT_EQ(mesh.polygons.size(), 24u);
+  bool hasTop = false;
+  for (const NamedSelection& s : mesh.selections)
+    hasTop |= s.name == "top" && s.polygons.size() == 4;
+  EXPECT_TRUE(hasTop) << "the selection travels through the build";
+}
+
+TEST_F(RockCliTest, BadInputIsAClearErrorAndWritesNothing)
+{
+  struct Case
+  {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  {
+    std::ofstream broken(Path("broken.obj"));
+    broken << "v 0 0 0\nf 1 2 3\n";
+  }
+  const Case cases[] = {
+      {{"--set", "NO_SUCH_PARAMETER=1"}, "NO_SUCH_PARAMETER"},
+      {{"--set", "OXROCK_SUBDIVISIONS=lots"}, "OXROCK_SUBDIVISIONS"},
+      {{"--set", "layer3.OXROCK_LAYER_STRENGTH=1"}, "layer3"},
+      {{"--set", "layer1.OXROCK_LAYER_SELECTION=nowhere"}, "nowhere"},
+      {{"--input", Path("missing.obj")}, "missing.obj"},
+      {{"--input", Path("broken.obj")}, "broken.obj"},
+      {{"--field", "cone,0,0,0,1,2"}, "cone"},
+  };
+  for (const Case& c : cases)
+  {
+    std::vector<std::string> args = {"rock", "--out", Path("never.glb")};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CommandResult r = RunQuorvane(args);
+    ASSERT_TRUE(r.exited) << c.message;
+    EXPECT_NE(r.exitCode, 0) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(Path("never.glb"))) << c.message;
+  }
+}
+
+TEST_F(RockCliTest, AnExistingOutputSurvivesAFailedRun)
+{
+  {
+    std::ofstream keep(Path("keep.obj"));
+    keep << "# an earlier rock\n";
+  }
+  const CommandResult r = RunQuorvane({"rock", "--out", Path("keep.obj"), "--set", "OXROCK_SEED=x"});
+  EXPECT_NE(r.exitCode, 0);
+  std::ifstream keep(Path("keep.obj"));
+  std::string line;
+  std::getline(keep, line);
+  EXPECT_EQ(line, "# an earlier rock");
+}
+
+TEST_F(RockCliTest, FieldsAndTexturesFromTheCommandLine)
+{
+  const CommandResult r = RunQuorvane({"rock", "--out", Path("fielded.glb"), "--field", "spherical,0,200,0,50,150",
+                                       "--texture", "--texture-size", "64"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("textured"), std::string::npos);
+  const CommandResult obj = RunQuorvane({"rock", "--out", Path("fielded.obj"), "--texture"});
+  EXPECT_NE(obj.exitCode, 0) << "a texture needs glTF output";
+}
+
+} // namespace
+} // namespace qhost::testing

@@ -28,6 +28,9 @@ public:
   static Host& Instance();
 
   const HostInterface& Interface() const { return interface_; }
+  // The record the modules were handed; benchmarks wrap a service table in it
+  // to time what the modules ask of the host.
+  HostInterface& MutableInterface() { return interface_; }
   // The API version reported to modules loaded from now on (kHostApiVersion
   // unless chosen otherwise, e.g. to try a module's version check).
   void SetApiVersion(Int32 version) { interface_.apiVersion = version; }

@@ -67,9 +67,8 @@ AttributeElement MakeElement(NodeCore& node, const DescElement& described)
     e.valueStored = e.value.GetType() != DA_NIL;
     if (!e.valueStored)
       e.value = Fallback(e.dtype);
-  }
-  if (HoldsValue(e.dtype))
     e.defaultValue = s.GetData(DESC_DEFAULT);
+  }
   e.min = Limit(s, DESC_MIN);
   e.max = Limit(s, DESC_MAX);
   e.minSlider = Limit(s, DESC_MINSLIDER);

@@ -1,6 +1,7 @@
 #include "host/io/scene_compare.h"
 
 #include <cmath>
+#include <vector>
 
 #include "host/core/document_node.h"
 #include "host/core/simple_nodes.h"
@@ -152,18 +153,30 @@ private:
     return a || b ? Differ(path, "layer counts") : true;
   }
 
+  // Raw pointers are left out: a scene file cannot hold them.
+  static std::vector<Int32> SavedEntries(const BaseContainer& bc)
+  {
+    std::vector<Int32> indices;
+    for (Int32 i = 0; i < bc.GetEntryCount(); ++i)
+      if (bc.GetIndexData(i).GetType() != DA_VOID)
+        indices.push_back(i);
+    return indices;
+  }
+
   bool Containers(const BaseContainer& a, const BaseContainer& b, const std::string& path)
   {
     if (a.GetId() != b.GetId())
       return Differ(path, "container IDs");
-    if (a.GetEntryCount() != b.GetEntryCount())
+    const std::vector<Int32> x = SavedEntries(a);
+    const std::vector<Int32> y = SavedEntries(b);
+    if (x.size() != y.size())
       return Differ(path, "entry counts");
-    for (Int32 i = 0; i < a.GetEntryCount(); ++i)
+    for (size_t i = 0; i < x.size(); ++i)
     {
-      const std::string at = path + "." + std::to_string(a.GetIndexId(i));
-      if (a.GetIndexId(i) != b.GetIndexId(i))
+      const Int32 id = a.GetIndexId(x[i]);
+      if (id != b.GetIndexId(y[i]))
         return Differ(path + "[" + std::to_string(i) + "]", "entry IDs");
-      if (!Values(a.GetIndexData(i), b.GetIndexData(i), at))
+      if (!Values(a.GetIndexData(x[i]), b.GetIndexData(y[i]), path + "." + std::to_string(id)))
         return false;
     }
     return true;

@@ -10,7 +10,8 @@ namespace qhost {
 
 // True when a and b hold the same objects, tags, tracks, shaders, materials and
 // render settings with equal types, names, unique IDs, parameters and family
-// state. Otherwise difference names the first place they differ. NaN equals NaN.
+// state. Otherwise difference names the first place they differ. NaN equals
+// NaN; raw pointer entries, which files leave out, are skipped.
 bool SameScene(const BaseDocument& a, const BaseDocument& b, std::string& difference);
 
 } // namespace qhost

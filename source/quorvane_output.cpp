@@ -34,6 +34,9 @@ Vector CorrectColour(const Vector& g, Float contrast, Float brightness, Float sa
   Vector hsv = RGBToHSV(Vector(adjust(g.x), adjust(g.y), adjust(g.z)));
   hsv.y = std::min(1.0, std::max(0.0, hsv.y * saturation + hsv.y));
   const Vector c = HSVToRGB(hsv);
+  // pow(x, 1) is x exactly; the default gamma skips three pow calls per sample.
+  if (gamma == 1.0)
+    return c;
   return Vector(std::pow(c.x, gamma), std::pow(c.y, gamma), std::pow(c.z, gamma));
 }
 

@@ -3,10 +3,13 @@
 #include <iostream>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "host/app/app_context.h"
+#include "host/core/document_node.h"
 #include "host/core/node_factory.h"
 #include "host/description/attribute_view.h"
+#include "host/io/scene_file.h"
 
 namespace qhost::app {
 namespace {
@@ -16,6 +19,8 @@ struct DescribeOptions
   std::string name;
   int layers = -1; // -1: leave the layer count as created
   std::vector<int> presses;
+  std::string scene; // describe the first node of the plug-in in this scene file
+  std::string save;  // write the document here afterwards
 };
 
 // The generator's layer controls, found by their identifiers in its resource.
@@ -84,10 +89,38 @@ public:
   MenuNode& operator=(const MenuNode&) = delete;
 
   NodeCore& Node() const { return *node_; }
+  // Null for a shader, which stands alone.
+  const BaseDocument* Document() const { return document_; }
 
 private:
   BaseDocument* document_ = nullptr;
   BaseShader* shader_ = nullptr;
+  NodeCore* node_ = nullptr;
+};
+
+// The document of a scene file and its first node of the plug-in, depth first.
+class SceneNode
+{
+public:
+  SceneNode(const std::string& path, const PluginInfo& plugin)
+  {
+    std::string error;
+    document_ = LoadSceneFile(path, error);
+    if (!document_)
+      throw UsageError(error);
+    ForEachNode(*As<DocumentNode>(document_.get()), [&](NodeCore& n) {
+      if (!node_ && n.Type() == plugin.registration.id)
+        node_ = &n;
+    });
+    if (!node_)
+      throw UsageError(path + ": the scene holds no " + plugin.registration.description + " node");
+  }
+
+  NodeCore& Node() const { return *node_; }
+  const BaseDocument* Document() const { return document_.get(); }
+
+private:
+  DocumentPtr document_;
   NodeCore* node_ = nullptr;
 };
 
@@ -129,8 +162,12 @@ int RunDescribe(const std::string& folder, const DescribeOptions& options)
                              IdentifiedElement(plugin, "OXROCK_ADD_LAYER"),
                              IdentifiedElement(plugin, "OXROCK_REMOVE_LAYER")};
   {
-    MenuNode created(plugin);
-    NodeCore& node = created.Node();
+    std::optional<MenuNode> created;
+    std::optional<SceneNode> loaded;
+    NodeCore& node = options.scene.empty() ? created.emplace(plugin).Node() : loaded.emplace(options.scene, plugin).Node();
+    const BaseDocument* document = created ? created->Document() : loaded->Document();
+    if (!options.save.empty() && !document)
+      throw UsageError("--save: a new " + plugin.registration.description + " stands in no document; use --scene");
     // The first build gives the initial layer its values.
     AttributeView view = DescribeNode(node);
     if (options.layers >= 0)
@@ -139,6 +176,9 @@ int RunDescribe(const std::string& folder, const DescribeOptions& options)
       view = Press(node, view, id);
     std::cout << FormatAttributeView(view);
     FlushConsole();
+    std::string error;
+    if (!options.save.empty() && !SaveSceneFile(options.save, *document, error))
+      throw std::runtime_error(error);
   }
   Host::Instance().EndModules();
   return 0;
@@ -153,6 +193,8 @@ void AddDescribeCommand(CLI::App& app, const char* argv0, std::string& pluginsOp
   cmd->add_option("name", options->name, "Description name of the plug-in (oxrock, XQuorvane)")->required();
   cmd->add_option("--layers", options->layers, "Add or remove noise layers until there are N")
       ->check(CLI::Range(1, std::numeric_limits<int>::max()));
+  cmd->add_option("--scene", options->scene, "Describe the plug-in's first node in this scene file (JSON)");
+  cmd->add_option("--save", options->save, "Write the document (JSON) after the presses");
   cmd->add_option("--press", options->presses, "Press the button with this ID (repeatable, in order)")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);

@@ -16,6 +16,8 @@ namespace {
 struct RockOptions
 {
   std::string input;
+  std::string scene;
+  std::string save;
   std::string out = "rock.glb";
   std::vector<std::string> sets;
   std::vector<std::string> fields;
@@ -50,7 +52,11 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
     if (!status.error.empty())
       throw UsageError(status.error);
 
-  RockScene scene = options.input.empty() ? RockScene::WithCube() : RockScene::WithMeshFile(options.input);
+  if (!options.scene.empty() && !options.input.empty())
+    throw UsageError("--scene and --input both give the generator's child; use one");
+  RockScene scene = !options.scene.empty()  ? RockScene::FromSceneFile(options.scene)
+                    : options.input.empty() ? RockScene::WithCube()
+                                            : RockScene::WithMeshFile(options.input);
   for (int i = 0; i < options.addLayers; ++i)
     scene.PressGeneratorButton(kAddLayerButton);
   for (int i = 0; i < options.removeLayers; ++i)
@@ -82,6 +88,11 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
             << " polygons" << (options.texture ? ", textured" : "") << "\n";
   if (!options.preview.empty())
     WritePreview(options, mesh, normals, options.texture ? &texture : nullptr);
+  if (!options.save.empty())
+  {
+    scene.SaveScene(options.save);
+    std::cout << "wrote " << options.save << "\n";
+  }
   return 0;
 }
 
@@ -92,6 +103,9 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
   auto options = std::make_shared<RockOptions>();
   CLI::App* cmd = app.add_subcommand("rock", "Build a rock and write it as OBJ, PLY or glTF (.glb/.gltf)");
   cmd->add_option("--input", options->input, "Mesh file (.obj, .ply, .glb, .gltf) used as the child; default a cube");
+  cmd->add_option("--scene", options->scene,
+                  "Scene file (JSON) to start from; the generator is its first Quorvane Maker");
+  cmd->add_option("--save", options->save, "Write the scene (JSON) after the build");
   cmd->add_option("--out", options->out, "Output mesh file; the extension picks the format")->capture_default_str();
   cmd->add_option("--set", options->sets,
                   "NAME_OR_ID=VALUE for a generator parameter (OXROCK_SEED=7, 2000=5) or a layer parameter "

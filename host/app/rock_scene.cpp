@@ -10,6 +10,7 @@
 #include "host/geometry/mesh_ops.h"
 #include "host/geometry/polygon_mesh.h"
 #include "host/io/mesh_file.h"
+#include "host/io/scene_file.h"
 
 namespace qhost::app {
 namespace {
@@ -59,8 +60,22 @@ bool ParseLayerName(const std::string& name, Int32& layer, std::string& rest)
   return true;
 }
 
+BaseObject* FindGenerator(BaseObject* first)
+{
+  for (BaseObject* op = first; op; op = op->GetNext())
+  {
+    if (op->GetType() == kRockMakerId)
+      return op;
+    if (BaseObject* found = FindGenerator(op->GetDown()))
+      return found;
+  }
+  return nullptr;
+}
+
 BaseTag* FindSelectionTag(const BaseObject* op, const std::string& name)
 {
+  if (!op)
+    return nullptr;
   for (BaseTag* tag = op->GetFirstTag(); tag; tag = tag->GetNext())
     if (tag->GetType() == Tpolygonselection && tag->GetName() == name)
       return tag;
@@ -109,7 +124,8 @@ FieldSpec ParseFieldSpec(const std::string& text)
 RockScene::RockScene(BaseDocument* doc, BaseObject* generator, BaseObject* child)
     : doc_(doc), generator_(generator), child_(child)
 {
-  child_->InsertUnder(generator_);
+  if (child_ && child_->GetUp() != generator_)
+    child_->InsertUnder(generator_);
   RebuildDescription();
 }
 
@@ -138,6 +154,26 @@ RockScene RockScene::WithMeshFile(const std::string& path)
   ObjectNode* child = NewPolygonObject(mesh);
   child->name = std::filesystem::path(path).stem().string();
   return RockScene(doc, generator, child);
+}
+
+RockScene RockScene::FromSceneFile(const std::string& path)
+{
+  std::string error;
+  DocumentPtr doc = LoadSceneFile(path, error);
+  if (!doc)
+    throw UsageError(error);
+  BaseObject* generator = FindGenerator(doc->GetFirstObject());
+  if (!generator)
+    throw UsageError(path + ": the scene holds no Quorvane Maker (plug-in " + std::to_string(kRockMakerId) + ")");
+  BaseObject* child = generator->GetDown();
+  return RockScene(doc.release(), generator, child);
+}
+
+void RockScene::SaveScene(const std::string& path) const
+{
+  std::string error;
+  if (!SaveSceneFile(path, *doc_, error))
+    throw std::runtime_error(error);
 }
 
 void RockScene::RebuildDescription()

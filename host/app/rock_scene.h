@@ -37,6 +37,10 @@ public:
   static RockScene WithCube();
   // The mesh file becomes a polygon object; its groups become selection tags.
   static RockScene WithMeshFile(const std::string& path);
+  // The document of a scene file; the generator is its first Quorvane Maker
+  // (depth first) and the child that generator's first child, if any. Throws
+  // UsageError naming the file.
+  static RockScene FromSceneFile(const std::string& path);
   RockScene(RockScene&&) noexcept;
   ~RockScene();
 
@@ -56,6 +60,8 @@ public:
   MeshData BuildMesh();
   // Corner normals that honour the Phong tag of the built mesh.
   std::vector<Vector> CornerNormals(const MeshData& mesh) const;
+  // Writes the document as a scene file, completely or not at all; throws on failure.
+  void SaveScene(const std::string& path) const;
 
 private:
   RockScene(BaseDocument* doc, BaseObject* generator, BaseObject* child);

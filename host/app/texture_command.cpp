@@ -7,6 +7,7 @@
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
 #include "host/core/node_factory.h"
+#include "host/io/scene_file.h"
 #include "host/shading/texture_bake.h"
 
 namespace qhost::app {
@@ -56,6 +57,39 @@ TextureScene MakeScene()
   return scene;
 }
 
+// The first Quorvane shader among shader and the shaders after it, depth first.
+BaseShader* FindQuorvaneShader(BaseShader* shader)
+{
+  for (; shader; shader = shader->GetNext())
+  {
+    if (shader->GetType() == kQuorvaneShaderId)
+      return shader;
+    if (BaseShader* found = FindQuorvaneShader(shader->GetFirstShader()))
+      return found;
+  }
+  return nullptr;
+}
+
+// The file's document with its first material that owns a Quorvane shader.
+TextureScene LoadScene(const std::string& path)
+{
+  TextureScene scene;
+  std::string error;
+  DocumentPtr doc = LoadSceneFile(path, error);
+  if (!doc)
+    throw UsageError(error);
+  scene.doc.reset(doc.release());
+  for (BaseMaterial* mat = scene.doc->GetFirstMaterial(); mat && !scene.shader; mat = mat->GetNext())
+  {
+    scene.material = mat;
+    scene.shader = FindQuorvaneShader(mat->GetFirstShader());
+  }
+  if (!scene.shader)
+    throw UsageError(path + ": no material of the scene holds a Quorvane shader (" +
+                     std::to_string(kQuorvaneShaderId) + ")");
+  return scene;
+}
+
 } // namespace
 
 TextureKind ParseMode(const std::string& mode)
@@ -69,7 +103,7 @@ TextureKind ParseMode(const std::string& mode)
 
 Image BakeQuorvaneTexture(const TextureOptions& options, TextureKind kind)
 {
-  TextureScene scene = MakeScene();
+  TextureScene scene = options.scene.empty() ? MakeScene() : LoadScene(options.scene);
   scene.shader->GetDataInstance()->SetInt32(kQuorvaneMode,
                                             kind == TextureKind::Color ? kQuorvaneModeColor : kQuorvaneModeHeight);
   const DescriptionResource* description = NodeFactory::Instance().FindDescription(kQuorvaneShaderId);
@@ -90,6 +124,8 @@ Image BakeQuorvaneTexture(const TextureOptions& options, TextureKind kind)
   Image image;
   std::string error;
   if (!BakeMaterialChannel(*scene.material, CHANNEL_COLOR, bake, image, error))
+    throw std::runtime_error(error);
+  if (!options.save.empty() && !SaveSceneFile(options.save, *scene.doc, error))
     throw std::runtime_error(error);
   return image;
 }
@@ -127,6 +163,9 @@ void AddTextureCommand(CLI::App& app, const char* argv0, std::string& pluginsOpt
   cmd->add_option("--mode", options->mode, "color (8-bit sRGB) or height (16-bit linear)")->capture_default_str();
   cmd->add_option("--set", options->sets,
                   "NAME_OR_ID=VALUE for a shader parameter (XQUORVANE_CELL_SCALE=6, 5004=3); repeatable");
+  cmd->add_option("--scene", options->scene,
+                  "Scene file (JSON) to bake from: its first material holding a Quorvane shader");
+  cmd->add_option("--save", options->save, "Write the scene (JSON) after the bake");
   cmd->add_option("--threads", options->threads, "Worker threads (default: one per core)")->check(CLI::NonNegativeNumber);
   cmd->callback([argv0, &pluginsOption, options] {
     const int code = RunTexture(*options, ResolvePluginsFolder(pluginsOption, argv0));

@@ -204,9 +204,17 @@ private:
       const BaseContainer parameters =
           scene::ReadContainer(scene::Member(layers[i], "parameters", at), Key(at, "parameters"), budget_);
       for (Int32 p = 0; p < parameters.GetEntryCount(); ++p)
-        if (!shader.SetLayerParameter(layer, parameters.GetIndexId(p), parameters.GetIndexData(p)))
-          throw SceneError(Key(at, "parameters"), "parameter " + std::to_string(parameters.GetIndexId(p)) +
-                                                      " does not belong to a layer of type " + std::to_string(type));
+      {
+        const Int32 id = parameters.GetIndexId(p);
+        const GeData& value = parameters.GetIndexData(p);
+        const std::string where = Key(at, "parameters") + "." + std::to_string(id);
+        GeData current;
+        if (!layer->GetParameter(id, current) || id == LAYER_S_PARAM_SHADER_LINK)
+          throw SceneError(where, "not a parameter of a layer of type " + std::to_string(type));
+        if (current.GetType() != value.GetType())
+          throw SceneError(where, "value of the wrong kind");
+        shader.SetLayerParameter(layer, id, value);
+      }
       if (const auto it = layers[i].find("link"); it != layers[i].end())
       {
         GeData link;
@@ -297,7 +305,7 @@ private:
     }
     // The set's memory grows with its highest index, so that is what is charged.
     const Int32 highest = selected.empty() ? -1 : *std::max_element(selected.begin(), selected.end());
-    budget_.Spend(std::uint64_t(highest + 1), path);
+    budget_.Spend(std::uint64_t(std::int64_t(highest) + 1), path);
     tag.Selection().Assign(selected);
   }
 

@@ -313,6 +313,16 @@ TEST_F(SceneFileTest, BrokenFilesGiveErrorsNamingThePlace)
   EXPECT_NE(LoadError(WithObject(Object(5, R"(, "matrix": [1,2,3])"))).find("12 numbers"), std::string::npos);
   EXPECT_NE(LoadError(WithObject(Object(5, R"(, "layers": [])"))).find("layers"), std::string::npos);
   EXPECT_NE(LoadError(WithObject(Object(-4))).find("unique ID"), std::string::npos);
+
+  // Layer settings keep their kinds: an effect code given as a real is refused.
+  const std::string material = R"({"format": "quorvane-scene", "version": 1,
+    "document": {"type": 110059, "name": "", "uid": 1, "data": {"id": 0, "entries": []}}, "objects": [],
+    "materials": [{"type": 5703, "name": "m", "uid": 2, "data": {"id": 0, "entries": []}, "shaders": [
+      {"type": 1011123, "name": "l", "uid": 3, "data": {"id": 0, "entries": []}, "layers": [{"type": 3,
+       "parameters": {"id": 0, "entries": [{"id": 2003, "kind": "real", "value": 1e300}]}}]}]}],
+    "renderdata": {"active": 0, "items": []}})";
+  const std::string layerKind = LoadError(material);
+  EXPECT_NE(layerKind.find("$.materials[0].shaders[0].layers[0].parameters.2003"), std::string::npos) << layerKind;
   EXPECT_NE(LoadError(WithObject(Object(Int64(1) << 60))).find("unique ID"), std::string::npos);
 }
 
@@ -322,6 +332,9 @@ TEST_F(SceneFileTest, HostileSizesAreRefusedBeforeAllocating)
   const std::string hugeSelection = LoadError(WithObject(Object(
       5, R"(, "tags": [{"type": 5673, "name": "s", "uid": 6, "data": {"id": 0, "entries": []}, "selection": [2000000000]}])")));
   EXPECT_NE(hugeSelection.find("elements"), std::string::npos) << hugeSelection;
+  const std::string highestIndex = LoadError(WithObject(Object(
+      5, R"(, "tags": [{"type": 5673, "name": "s", "uid": 6, "data": {"id": 0, "entries": []}, "selection": [2147483647]}])")));
+  EXPECT_NE(highestIndex.find("elements"), std::string::npos) << highestIndex;
 
   std::string deepJson(100000, '[');
   EXPECT_NE(LoadError(deepJson).find("nested deeper"), std::string::npos);

@@ -1,7 +1,5 @@
 #include "host/io/scene_values.h"
 
-#include <memory>
-
 #include "host/fields/field_list.h"
 #include "host/shading/host_gradient.h"
 
@@ -28,11 +26,12 @@ void ReadLayers(const Json& json, const std::string& path, ReadBudget& budget, N
     const Int32 type = ReadInt32(Member(json[i], "type", at), Key(at, "type"));
     if (type != FLfield && type != FLfolder)
       throw SceneError(Key(at, "type"), "unknown field layer type " + std::to_string(type));
-    auto layer = std::make_unique<FieldLayerNode>(type);
+    // In the list from the start, so the list frees it and its children if reading fails.
+    auto* layer = new FieldLayerNode(type);
+    into.Append(layer);
     layer->name = ReadString(Member(json[i], "name", at), Key(at, "name"));
     layer->data = ReadContainer(Member(json[i], "data", at), Key(at, "data"), budget);
     ReadLayers(ArrayMember(json[i], "children", at), Key(at, "children"), budget, layer->children);
-    into.Append(layer.release());
   }
 }
 

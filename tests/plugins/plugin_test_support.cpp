@@ -9,6 +9,20 @@
 #include "host/runtime/host.h"
 
 namespace qtest {
+namespace {
+
+// Loads the module before any test body runs, so that tests may create nodes
+// in their members' initialisers, also when ctest runs one test alone.
+class ModuleEnvironment : public ::testing::Environment
+{
+public:
+  void SetUp() override { EnsureModuleLoaded(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kModuleEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+} // namespace
 
 void EnsureModuleLoaded()
 {

@@ -1,6 +1,7 @@
 // A plug-in generator driven by the cache pass: its build hook, the cache it
 // returns, and the change check it relies on to keep that cache.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -44,7 +45,9 @@ NodeData* AllocEchoGenerator() { return NewObjClear<EchoGenerator>(); }
 void RegisterEchoGenerator()
 {
   static const bool registered = [] {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qv_geometry_echo_generator";
+    // One folder per process: ctest runs tests of this file in parallel processes.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("qv_geometry_echo_generator_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder / "description");
     std::ofstream(folder / "description" / "oecho.json") << R"({"name": "oecho", "elements": []})";
     PluginRegistration registration;

@@ -23,6 +23,8 @@ cmake --build "$build" --target scene_fuzz -j2
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 # -rss_limit_mb keeps a hostile input from eating the machine; each input is
-# capped in size so one run sees many of them.
-"$build/bin/scene_fuzz" "$scratch" fuzz/corpus \
+# capped in size so one run sees many of them. Failing inputs are kept in
+# $build/fuzz-artifacts/ for replay: "$build/bin/scene_fuzz FILE".
+mkdir -p "$build/fuzz-artifacts"
+"$build/bin/scene_fuzz" "$scratch" fuzz/corpus -artifact_prefix="$build/fuzz-artifacts/" \
   -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=20 -print_final_stats=1

@@ -38,6 +38,12 @@ NodeCore* SearchByName(const NodeList& list, const String& name)
 
 DocumentNode::DocumentNode() : Node(NodeClass::Document, Tbasedocument) { children.kind = ListKind::TopLevel; }
 
+DocumentNode::~DocumentNode()
+{
+  materials.DestroyAll();
+  renderData.DestroyAll();
+}
+
 void DocumentNode::InsertObject(BaseObject* op, BaseObject* parent, BaseObject* pred)
 {
   NodeCore* node = Core(op);

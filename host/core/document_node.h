@@ -11,6 +11,9 @@ class DocumentNode final : public Node<BaseDocument>
 {
 public:
   DocumentNode();
+  // Materials and render settings are branches of the document alone;
+  // DestroyNode frees the branches every node has, these go here.
+  ~DocumentNode() override;
 
   BaseDocument* AsDocument() override { return this; }
 

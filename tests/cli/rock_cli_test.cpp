@@ -160,3 +160,29 @@ TEST_F(RockCliTest, FieldsAndTexturesFromTheCommandLine)
 
 } // namespace
 } // namespace qhost::testing
+
+namespace qhost::testing {
+namespace {
+
+TEST_F(RockCliTest, ASavedSceneBuildsTheSameRockAgain)
+{
+  const CommandResult saved = RunQuorvane({"rock", "--out", Path("first.obj"), "--set", "OXROCK_SEED=77", "--add-layer",
+                                           "1", "--save", Path("scene.json")});
+  ASSERT_EQ(saved.exitCode, 0) << saved.err;
+  ASSERT_TRUE(fs::exists(Path("scene.json")));
+  const CommandResult loaded = RunQuorvane({"rock", "--scene", Path("scene.json"), "--out", Path("second.obj")});
+  ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+  EXPECT_EQ(ReadBack(Path("first.obj")).points, ReadBack(Path("second.obj")).points);
+
+  {
+    std::ofstream broken(Path("broken.json"));
+    broken << "{\"format\": \"quorvane-scene\", \"version\": 1, \"objects\": [";
+  }
+  const CommandResult bad = RunQuorvane({"rock", "--scene", Path("broken.json"), "--out", Path("never.obj")});
+  EXPECT_NE(bad.exitCode, 0);
+  EXPECT_NE(bad.err.find("broken.json"), std::string::npos) << bad.err;
+  EXPECT_FALSE(fs::exists(Path("never.obj")));
+}
+
+} // namespace
+} // namespace qhost::testing

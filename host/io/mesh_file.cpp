@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <sys/stat.h>
 
 #include "host/io/mesh_gltf.h"
 #include "host/io/mesh_obj.h"
@@ -108,6 +109,22 @@ bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error)
   if (ok)
     mesh = std::move(result);
   return ok;
+}
+
+bool CheckMeshFile(const std::string& path, std::string& error)
+{
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+  {
+    error = path + ": cannot open (no such file)";
+    return false;
+  }
+  if (static_cast<std::uint64_t>(info.st_size) > kMaxMeshFileBytes)
+  {
+    error = path + ": file is larger than " + std::to_string(kMaxMeshFileBytes) + " bytes";
+    return false;
+  }
+  return true;
 }
 
 } // namespace qhost

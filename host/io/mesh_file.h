@@ -22,6 +22,10 @@ constexpr std::int64_t kMaxMeshElements = 100'000'000;
 // Largest mesh file read into memory at once.
 constexpr std::uint64_t kMaxMeshFileBytes = std::uint64_t(4) << 30;
 
+// True when path is a regular file within kMaxMeshFileBytes; otherwise false
+// with a message naming the file.
+bool CheckMeshFile(const std::string& path, std::string& error);
+
 struct MeshWriteOptions
 {
   // Name of the object, where the format has one.

@@ -1,3 +1,4 @@
+#include "host/io/mesh_file.h"
 #include "host/io/mesh_gltf.h"
 
 #include <algorithm>
@@ -272,17 +273,8 @@ std::string Trimmed(std::string text)
 
 bool ReadGltf(const std::string& path, MeshData& mesh, std::string& error)
 {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-  {
-    error = path + ": cannot open (no such file)";
+  if (!CheckMeshFile(path, error))
     return false;
-  }
-  if (static_cast<std::uint64_t>(info.st_size) > kMaxMeshFileBytes)
-  {
-    error = path + ": file is larger than " + std::to_string(kMaxMeshFileBytes) + " bytes";
-    return false;
-  }
   char magic[4] = {};
   std::ifstream(path, std::ios::binary).read(magic, 4);
   const bool binary = std::memcmp(magic, "glTF", 4) == 0;

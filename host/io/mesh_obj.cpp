@@ -1,3 +1,4 @@
+#include "host/io/mesh_file.h"
 #include "host/io/mesh_obj.h"
 
 #include <algorithm>
@@ -224,17 +225,8 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
 
 bool ReadObj(const std::string& path, MeshData& mesh, std::string& error)
 {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-  {
-    error = path + ": cannot open (no such file)";
+  if (!CheckMeshFile(path, error))
     return false;
-  }
-  if (static_cast<std::uint64_t>(info.st_size) > kMaxMeshFileBytes)
-  {
-    error = path + ": file is larger than " + std::to_string(kMaxMeshFileBytes) + " bytes";
-    return false;
-  }
 
   tinyobj::ObjReaderConfig config;
   config.triangulate = false;

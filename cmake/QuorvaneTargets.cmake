@@ -40,5 +40,6 @@ function(qv_test_dir name folder)
   target_compile_definitions(${name} PRIVATE
     QV_BUILD_DIR="${CMAKE_BINARY_DIR}" QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   qv_strict(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
 endfunction()

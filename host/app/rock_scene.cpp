@@ -98,13 +98,13 @@ FieldSpec ParseFieldSpec(const std::string& text)
   const auto fail = [&] { throw UsageError("--field " + text + ": expected SHAPE,X,Y,Z,INNER,OUTER"); };
   if (parts.size() != 6)
     fail();
-  FieldSpec spec;
+  FieldSpec field;
   if (parts[0] == "spherical")
-    spec.type = Ofield_spherical;
+    field.type = Ofield_spherical;
   else if (parts[0] == "linear")
-    spec.type = Ofield_linear;
+    field.type = Ofield_linear;
   else if (parts[0] == "box")
-    spec.type = Ofield_box;
+    field.type = Ofield_box;
   else
     throw UsageError("--field " + text + ": unknown shape \"" + parts[0] + "\" (spherical, linear or box)");
   Float values[5] = {};
@@ -115,10 +115,10 @@ FieldSpec ParseFieldSpec(const std::string& text)
     if (result.ec != std::errc() || result.ptr != p.data() + p.size() || p.empty())
       fail();
   }
-  spec.position = Vector(values[0], values[1], values[2]);
-  spec.inner = values[3];
-  spec.outer = values[4];
-  return spec;
+  field.position = Vector(values[0], values[1], values[2]);
+  field.inner = values[3];
+  field.outer = values[4];
+  return field;
 }
 
 RockScene::RockScene(BaseDocument* doc, BaseObject* generator, BaseObject* child)
@@ -229,17 +229,17 @@ void RockScene::AssignLayerParameter(Int32 layer, const std::string& name, const
   ApplyAssignment(generator_, layerElements, {target, value});
 }
 
-void RockScene::AddField(const FieldSpec& spec)
+void RockScene::AddField(const FieldSpec& wanted)
 {
-  BaseObject* field = BaseObject::Alloc(spec.type);
+  BaseObject* field = BaseObject::Alloc(wanted.type);
   if (!field)
     throw std::runtime_error("this host has no field objects");
   Matrix m;
-  m.off = spec.position;
+  m.off = wanted.position;
   field->SetMl(m);
   BaseContainer& fieldData = *field->GetDataInstance();
-  fieldData.SetFloat(1001, spec.inner);
-  fieldData.SetFloat(1002, spec.outer);
+  fieldData.SetFloat(1001, wanted.inner);
+  fieldData.SetFloat(1002, wanted.outer);
   doc_->InsertObject(field, nullptr, nullptr);
 
   BaseContainer& bc = *generator_->GetDataInstance();

@@ -54,7 +54,7 @@ public:
   // "layerK.NAME" (K from 1); a layer's Selection takes the name of a polygon
   // selection tag of the child. Throws UsageError.
   void Assign(const Assignment& assignment);
-  void AddField(const FieldSpec& field);
+  void AddField(const FieldSpec& wanted);
 
   // Builds the generator's cache; throws when the build gave no mesh.
   MeshData BuildMesh();

@@ -46,11 +46,11 @@ const std::vector<PrimitiveSpec>& PrimitiveSpecs()
   return specs;
 }
 
-DescriptionResource MakeDescription(const PrimitiveSpec& spec)
+DescriptionResource MakeDescription(const PrimitiveSpec& primitive)
 {
   DescriptionResource description;
-  description.name = spec.name;
-  for (const ParameterSpec& parameter : spec.parameters)
+  description.name = primitive.name;
+  for (const ParameterSpec& parameter : primitive.parameters)
   {
     BaseContainer settings = DefaultElementSettings(parameter.dtype);
     settings.SetString(DESC_NAME, parameter.label);
@@ -103,10 +103,10 @@ bool RefreshPrimitiveCache(ObjectNode& primitive)
 
 void RegisterPrimitiveTypes(NodeFactory& factory)
 {
-  for (const PrimitiveSpec& spec : PrimitiveSpecs())
+  for (const PrimitiveSpec& primitive : PrimitiveSpecs())
   {
-    const Int32 type = spec.type;
-    factory.RegisterType(NodeClass::Object, type, spec.name, OBJECT_GENERATOR, [type, name = String(spec.name)] {
+    const Int32 type = primitive.type;
+    factory.RegisterType(NodeClass::Object, type, primitive.name, OBJECT_GENERATOR, [type, name = String(primitive.name)] {
       auto* node = new ObjectNode(type);
       node->name = name;
       for (const PrimitiveSpec& s : PrimitiveSpecs())
@@ -115,7 +115,7 @@ void RegisterPrimitiveTypes(NodeFactory& factory)
             node->data.SetData(parameter.id, parameter.fallback);
       return node;
     });
-    factory.RegisterBuiltinDescription(type, MakeDescription(spec));
+    factory.RegisterBuiltinDescription(type, MakeDescription(primitive));
   }
 }
 

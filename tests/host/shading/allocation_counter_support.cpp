@@ -18,6 +18,14 @@ std::atomic<long> allocationCount{0};
   throw std::bad_alloc();
 }
 
+// The host allocates some nodes with new (std::nothrow): it must come from the
+// same allocator as the delete below.
+[[gnu::noinline]] void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+  allocationCount.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(size == 0 ? 1 : size);
+}
+
 [[gnu::noinline]] void operator delete(void* memory) noexcept
 {
   std::free(memory);

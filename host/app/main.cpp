@@ -32,7 +32,9 @@ int main(int argc, char** argv)
   }
   catch (const CLI::ParseError& e)
   {
-    return app.exit(e);
+    // Help and version end with 0; every option the parser refuses is a
+    // usage error like any other bad input.
+    return app.exit(e) == 0 ? 0 : 2;
   }
   catch (const qhost::app::UsageError& e)
   {

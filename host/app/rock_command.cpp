@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "host/app/app_context.h"
+#include "host/app/file_units.h"
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
 #include "host/app/rock_scene.h"
@@ -27,6 +28,7 @@ struct RockOptions
   int previewSize = 640;
   bool texture = false;
   TextureOptions textureOptions;
+  FileUnitOptions units;
 };
 
 void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<const Vector> normals,
@@ -45,6 +47,7 @@ void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<co
 
 int RunRock(const RockOptions& options, const std::string& pluginsFolder)
 {
+  const MeshFileFrame frame = ResolveFileFrame(options.units);
   const std::string extension = LowerCaseExtension(options.out);
   if (options.texture && extension != ".glb" && extension != ".gltf")
     throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
@@ -56,7 +59,7 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
     throw UsageError("--scene and --input both give the generator's child; use one");
   RockScene scene = !options.scene.empty()  ? RockScene::FromSceneFile(options.scene)
                     : options.input.empty() ? RockScene::WithCube()
-                                            : RockScene::WithMeshFile(options.input);
+                                            : RockScene::WithMeshFile(options.input, frame);
   for (int i = 0; i < options.addLayers; ++i)
     scene.PressGeneratorButton(kAddLayerButton);
   for (int i = 0; i < options.removeLayers; ++i)
@@ -81,6 +84,7 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
   const std::vector<Vector> normals = scene.CornerNormals(mesh);
   MeshWriteOptions writeOptions;
   writeOptions.baseColorTexture = options.texture ? &texture : nullptr;
+  writeOptions.frame = frame;
   std::string error;
   if (!WriteMesh(options.out, mesh, normals, writeOptions, error))
     throw std::runtime_error(error);
@@ -107,6 +111,7 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
                   "Scene file (JSON) to start from; the generator is its first Quorvane Maker");
   cmd->add_option("--save", options->save, "Write the scene (JSON) after the build");
   cmd->add_option("--out", options->out, "Output mesh file; the extension picks the format")->capture_default_str();
+  AddFileUnitOptions(cmd, options->units, true);
   cmd->add_option("--set", options->sets,
                   "NAME_OR_ID=VALUE for a generator parameter (OXROCK_SEED=7, 2000=5) or a layer parameter "
                   "(layer1.OXROCK_LAYER_STRENGTH=150%, layer2.Noise Type=fBm); repeatable");

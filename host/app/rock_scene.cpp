@@ -143,11 +143,11 @@ RockScene RockScene::WithCube()
   return RockScene(doc, generator, BaseObject::Alloc(Ocube));
 }
 
-RockScene RockScene::WithMeshFile(const std::string& path)
+RockScene RockScene::WithMeshFile(const std::string& path, const MeshFileFrame& frame)
 {
   MeshData mesh;
   std::string error;
-  if (!ReadMesh(path, mesh, error))
+  if (!ReadMesh(path, mesh, error, frame))
     throw UsageError(error);
   BaseDocument* doc = BaseDocument::Alloc();
   BaseObject* generator = NewGenerator(doc);

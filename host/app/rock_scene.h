@@ -9,6 +9,7 @@
 
 #include "host/app/parameter_assignment.h"
 #include "host/geometry/mesh_data.h"
+#include "host/io/mesh_frame.h"
 
 namespace qhost {
 class ObjectNode;
@@ -35,8 +36,9 @@ class RockScene
 {
 public:
   static RockScene WithCube();
-  // The mesh file becomes a polygon object; its groups become selection tags.
-  static RockScene WithMeshFile(const std::string& path);
+  // The mesh file, read in frame, becomes a polygon object; its groups become
+  // selection tags.
+  static RockScene WithMeshFile(const std::string& path, const MeshFileFrame& frame);
   // The document of a scene file; the generator is its first Quorvane Maker
   // (depth first) and the child that generator's first child, if any. Throws
   // UsageError naming the file.

@@ -89,11 +89,19 @@ bool WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Ve
   if (extension == ".obj")
     return WriteObj(path, mesh, cornerNormals, options, error);
   if (extension == ".ply")
-    return WritePly(path, mesh, cornerNormals, error);
-  return WriteGltf(path, mesh, cornerNormals, options, extension == ".glb", error);
+    return WritePly(path, mesh, cornerNormals, options.frame, error);
+  MeshWriteOptions gltfOptions = options;
+  gltfOptions.frame = kGltfFrame;
+  return WriteGltf(path, mesh, cornerNormals, gltfOptions, extension == ".glb", error);
 }
 
-bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error)
+bool IsGltfPath(const std::string& path)
+{
+  const std::string extension = LowerCaseExtension(path);
+  return extension == ".glb" || extension == ".gltf";
+}
+
+bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error, const MeshFileFrame& frame)
 {
   const std::string extension = LowerCaseExtension(path);
   MeshData result;
@@ -106,9 +114,13 @@ bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error)
     ok = ReadGltf(path, result, error);
   else
     error = path + ": unknown mesh file extension '" + extension + "' (use .obj, .ply, .glb or .gltf)";
-  if (ok)
-    mesh = std::move(result);
-  return ok;
+  if (!ok)
+    return false;
+  const MeshFileFrame& fileFrame = IsGltfPath(path) ? kGltfFrame : frame;
+  for (Vector& point : result.points)
+    point = fileFrame.PointFromFile(point);
+  mesh = std::move(result);
+  return true;
 }
 
 bool CheckMeshFile(const std::string& path, std::string& error)

@@ -4,6 +4,8 @@
 // Conventions shared by every format: UV v points up (origin at the bottom
 // left, as in OBJ; glTF files store 1 - v), polygon corner order is kept as
 // is, and per-corner normals come from the caller because MeshData holds none.
+// Meshes in memory are in host units; files are in their MeshFileFrame
+// (metres, Y up by default; glTF always).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "host/geometry/mesh_data.h"
+#include "host/io/mesh_frame.h"
 
 namespace qhost {
 
@@ -33,6 +36,9 @@ struct MeshWriteOptions
   // glTF/GLB only: embedded as PNG and used as the material's base colour
   // texture. Not owned; must outlive the write call. Requires UVs.
   const Image* baseColorTexture = nullptr;
+  // Unit and up axis of the file. The format writers write points and normals
+  // in this frame; WriteMesh replaces it by kGltfFrame for glTF files.
+  MeshFileFrame frame;
 };
 
 // Checks what every writer relies on: point indices in range, UVs either
@@ -45,9 +51,13 @@ bool ValidateMeshForWrite(const MeshData& mesh, std::span<const Vector> cornerNo
 bool WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
                const MeshWriteOptions& options, std::string& error);
 
-// Reads .obj, .ply, .glb or .gltf into mesh; on failure mesh is unchanged and
+// Reads .obj, .ply, .glb or .gltf into mesh, converted from the file's frame
+// (kGltfFrame for glTF) into host units; on failure mesh is unchanged and
 // error names the file and the problem.
-bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error);
+bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error, const MeshFileFrame& frame = {});
+
+// True for .glb and .gltf paths, whose frame is always kGltfFrame.
+bool IsGltfPath(const std::string& path);
 
 // The lower-case extension of path including the dot, or "" when it has none.
 std::string LowerCaseExtension(const std::string& path);

@@ -12,7 +12,8 @@ namespace qhost {
 // One mesh with POSITION (with min/max), NORMAL, TEXCOORD_0 when the mesh has
 // UVs, and 32-bit triangle indices (quads split along their a-c diagonal),
 // using one default material, optionally with options.baseColorTexture
-// embedded as PNG. binary selects GLB over .gltf. Written atomically.
+// embedded as PNG. binary selects GLB over .gltf. Points and normals are
+// written in options.frame (WriteMesh passes kGltfFrame). Written atomically.
 bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
                const MeshWriteOptions& options, bool binary, std::string& error);
 
@@ -20,6 +21,7 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
 // scene (every mesh when there is no scene), with node transforms applied.
 // Each named glTF mesh becomes a selection of its polygons; points with
 // identical positions are merged. GLB or JSON is detected from the content.
+// Positions are the file's own (ReadMesh converts them into host units).
 bool ReadGltf(const std::string& path, MeshData& mesh, std::string& error);
 
 } // namespace qhost

@@ -110,9 +110,10 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
   for (std::size_t i = 0; i < vertexCount; ++i)
   {
     const CornerVertex& v = split.vertices[i];
-    const Vector n = UnitNormal(v.normal);
-    const float p[3] = {static_cast<float>(v.position.x), static_cast<float>(v.position.y),
-                        static_cast<float>(v.position.z)};
+    const Vector n = UnitNormal(options.frame.DirectionToFile(v.normal));
+    const Vector position = options.frame.PointToFile(v.position);
+    const float p[3] = {static_cast<float>(position.x), static_cast<float>(position.y),
+                        static_cast<float>(position.z)};
     for (int k = 0; k < 3; ++k)
     {
       positions[3 * i + k] = p[k];

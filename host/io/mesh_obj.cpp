@@ -164,8 +164,11 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
   std::string text = "# polygon mesh: " + std::to_string(mesh.points.size()) + " points, " +
                      std::to_string(mesh.polygons.size()) + " polygons\n";
   text += "o " + GroupName(options.objectName) + "\n";
-  for (const Vector& p : mesh.points)
+  for (const Vector& hostPoint : mesh.points)
+  {
+    const Vector p = options.frame.PointToFile(hostPoint);
     AppendVectorLine(text, "v", p.x, p.y, &p.z);
+  }
 
   const bool hasUVs = mesh.HasUVs();
   const std::vector<std::string> groups = GroupLines(mesh);
@@ -188,7 +191,7 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
         if (isNew)
           AppendVectorLine(text, "vt", uv.x, uv.y, nullptr);
       }
-      const Vector& n = cornerNormals[slot];
+      const Vector n = options.frame.DirectionToFile(cornerNormals[slot]);
       normalIndex[slot] = normalTable.Index(Bits(n.x), Bits(n.y), Bits(n.z), isNew);
       if (isNew)
         AppendVectorLine(text, "vn", n.x, n.y, &n.z);

@@ -11,13 +11,15 @@
 
 namespace qhost {
 
-// Writes v, vt (when the mesh has UVs), vn and v/vt/vn faces, atomically.
+// Writes v, vt (when the mesh has UVs), vn and v/vt/vn faces, atomically;
+// points and normals in options.frame.
 bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
               const MeshWriteOptions& options, std::string& error);
 
 // Triangles and quads are kept, larger polygons are fan-triangulated. Every
 // group or object name becomes a selection (names of a multi-name "g" line
 // each get one); "default" is not a selection. Normals in the file are ignored.
+// Positions are the file's own (ReadMesh converts them into host units).
 bool ReadObj(const std::string& path, MeshData& mesh, std::string& error);
 
 } // namespace qhost

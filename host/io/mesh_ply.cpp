@@ -37,7 +37,7 @@ constexpr std::size_t kMaxFaceCorners = 65536;
 } // namespace
 
 bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-              std::string& error)
+              const MeshFileFrame& frame, std::string& error)
 {
   if (!ValidateMeshForWrite(mesh, cornerNormals, error))
   {
@@ -59,7 +59,9 @@ bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vec
   bytes.reserve(bytes.size() + split.vertices.size() * (hasUVs ? 32 : 24) + mesh.polygons.size() * 17);
   for (const CornerVertex& v : split.vertices)
   {
-    for (Float value : {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z})
+    const Vector position = frame.PointToFile(v.position);
+    const Vector normal = frame.DirectionToFile(v.normal);
+    for (Float value : {position.x, position.y, position.z, normal.x, normal.y, normal.z})
       AppendFloat(bytes, value);
     if (hasUVs)
     {

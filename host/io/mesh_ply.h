@@ -8,18 +8,21 @@
 #include <string>
 
 #include "host/geometry/mesh_data.h"
+#include "host/io/mesh_frame.h"
 
 namespace qhost {
 
 // Vertex properties x y z nx ny nz and, when the mesh has UVs, s t; faces as
-// "list uchar int vertex_indices". Written atomically.
+// "list uchar int vertex_indices", points and normals in frame. Written
+// atomically.
 bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-              std::string& error);
+              const MeshFileFrame& frame, std::string& error);
 
 // Reads vertex x y z (any numeric type), optional s t / u v / texture_u
 // texture_v, and face vertex_indices (or vertex_index). Faces of more than
 // four corners are fan-triangulated; other elements are skipped. Points with
 // identical positions are merged so split vertices are connected again.
+// Positions are the file's own (ReadMesh converts them into host units).
 bool ReadPly(const std::string& path, MeshData& mesh, std::string& error);
 
 } // namespace qhost

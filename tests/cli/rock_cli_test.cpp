@@ -7,6 +7,8 @@
 
 #include "cli_support.h"
 #include "host/io/mesh_file.h"
+#include "host/io/mesh_gltf.h"
+#include "host/io/mesh_obj.h"
 
 namespace qhost::testing {
 namespace {
@@ -59,6 +61,70 @@ TEST_F(RockCliTest, DefaultRockIsADisplacedSubdividedCube)
   EXPECT_TRUE(fs::file_size(Path("rock.png")) > 1000);
 }
 
+// The extent of a mesh along each axis.
+Vector Size(const MeshData& mesh)
+{
+  Vector low(1e30), high(-1e30);
+  for (const Vector& p : mesh.points)
+  {
+    low = Vector(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+    high = Vector(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+  }
+  return high - low;
+}
+
+TEST_F(RockCliTest, FilesAreInMetresUnlessTheUnitSaysOtherwise)
+{
+  ASSERT_EQ(RunQuorvane({"rock", "--out", Path("rock.glb")}).exitCode, 0);
+  MeshData file;
+  std::string error;
+  ASSERT_TRUE(ReadGltf(Path("rock.glb"), file, error)) << error;
+  // The 2 m default cube, pushed out by its noise layer.
+  const Vector metres = Size(file);
+  for (Float extent : {metres.x, metres.y, metres.z})
+  {
+    EXPECT_GT(extent, 2.0);
+    EXPECT_LT(extent, 3.5);
+  }
+
+  ASSERT_EQ(RunQuorvane({"rock", "--out", Path("rock.obj"), "--unit", "cm", "--up", "z"}).exitCode, 0);
+  ASSERT_TRUE(ReadObj(Path("rock.obj"), file, error)) << error;
+  const Vector centimetresZUp = Size(file);
+  EXPECT_NEAR(centimetresZUp.x, 100.0 * metres.x, 1e-3);
+  EXPECT_NEAR(centimetresZUp.y, 100.0 * metres.z, 1e-3);
+  EXPECT_NEAR(centimetresZUp.z, 100.0 * metres.y, 1e-3);
+}
+
+TEST_F(RockCliTest, AnInputIsReadInItsUnitAndUpAxis)
+{
+  {
+    // A slab 1 m wide and 20 cm high, in millimetres with Z up.
+    std::ofstream obj(Path("slab.obj"));
+    obj << "v -500 -500 -100\nv 500 -500 -100\nv 500 500 -100\nv -500 500 -100\n"
+           "v -500 -500 100\nv 500 -500 100\nv 500 500 100\nv -500 500 100\n"
+           "f 4 3 2 1\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n";
+  }
+  const CommandResult r = RunQuorvane({"rock", "--input", Path("slab.obj"), "--unit", "mm", "--up", "z", "--out",
+                                       Path("slab.glb"), "--set", "OXROCK_SUBDIVISIONS=1", "--set", "2001=false",
+                                       "--set", "layer1.OXROCK_LAYER_STRENGTH=0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  MeshData file;
+  std::string error;
+  ASSERT_TRUE(ReadGltf(Path("slab.glb"), file, error)) << error;
+  const Vector metres = Size(file);
+  EXPECT_NEAR(metres.x, 1.0, 1e-6);
+  EXPECT_NEAR(metres.y, 0.2, 1e-6) << "the file's Z is the host's up";
+  EXPECT_NEAR(metres.z, 1.0, 1e-6);
+
+  for (const char* bad : {"--unit=inch", "--up=x"})
+  {
+    const CommandResult refused = RunQuorvane({"rock", "--out", Path("never.glb"), bad});
+    EXPECT_EQ(refused.exitCode, 2) << bad;
+    EXPECT_NE(refused.err.find(std::string(bad).substr(0, 4)), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(Path("never.glb")));
+  }
+}
+
 TEST_F(RockCliTest, FormatsFollowTheExtensionAndParametersApply)
 {
   for (const char* name : {"rock.obj", "rock.ply", "rock.gltf"})
@@ -87,8 +153,8 @@ TEST_F(RockCliTest, AMeshFileBecomesTheChildWithItsGroupsAsSelections)
 {
   {
     std::ofstream obj(Path("slab.obj"));
-    obj << "v -50 -10 -50\nv 50 -10 -50\nv 50 -10 50\nv -50 -10 50\n"
-           "v -50 10 -50\nv 50 10 -50\nv 50 10 50\nv -50 10 50\n"
+    obj << "v -0.5 -0.1 -0.5\nv 0.5 -0.1 -0.5\nv 0.5 -0.1 0.5\nv -0.5 -0.1 0.5\n"
+           "v -0.5 0.1 -0.5\nv 0.5 0.1 -0.5\nv 0.5 0.1 0.5\nv -0.5 0.1 0.5\n"
            "g bottom\nf 1 2 3 4\ng top\nf 8 7 6 5\ng sides\nf 1 5 6 2\nf 2 6 7 3\nf 3 7 8 4\nf 4 8 5 1\n";
   }
   const CommandResult r = RunQuorvane({"rock", "--input", Path("slab.obj"), "--out", Path("slab_rock.obj"), "--set",

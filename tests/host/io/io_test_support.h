@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/geometry/mesh_data.h"
+#include "host/io/mesh_file.h"
 
 namespace qhost::testing {
 
@@ -24,6 +25,16 @@ public:
 private:
   std::string path_;
 };
+
+// The host's own frame (centimetres, Y up): format tests that write with it
+// read back exactly the positions they wrote.
+inline constexpr MeshFileFrame kHostFrame{kCentimetre, UpAxis::Y};
+inline MeshWriteOptions HostFrameOptions()
+{
+  MeshWriteOptions options;
+  options.frame = kHostFrame;
+  return options;
+}
 
 // A closed unit cube of six quads with per-face UVs, offset so no coordinate
 // is a round number, and two selections ("top" = polygon 4, "sides" = 0..3).

@@ -50,7 +50,7 @@ TEST(MeshGltfTest, GlbRoundTripKeepsShapeUVsAndClosure)
   const MeshData cube = QuadCube();
   const std::string path = folder.File("cube.glb");
   std::string error;
-  ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), MeshWriteOptions(), true, error)) << error;
+  ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error)) << error;
   MeshData read;
   ASSERT_TRUE(ReadGltf(path, read, error)) << error;
   EXPECT_EQ(read.points.size(), 8u);
@@ -79,7 +79,7 @@ TEST(MeshGltfTest, GlbContainerAndRequiredProperties)
   const MeshData cube = QuadCube();
   const std::string path = folder.File("cube.glb");
   std::string error;
-  ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), MeshWriteOptions(), true, error)) << error;
+  ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error)) << error;
   const std::string glb = ReadText(path);
   ASSERT_GE(glb.size(), 28u);
   EXPECT_EQ(glb.substr(0, 4), "glTF");
@@ -109,7 +109,7 @@ TEST(MeshGltfTest, EmbeddedTextureDecodesToTheSameImage)
   ASSERT_TRUE(MakeImage(5, 3, 3, 8, texture, error));
   for (std::size_t i = 0; i < texture.samples.size(); ++i)
     texture.samples[i] = static_cast<std::uint16_t>(i * 17 % 256);
-  MeshWriteOptions options;
+  MeshWriteOptions options = testing::HostFrameOptions();
   options.baseColorTexture = &texture;
   const std::string path = folder.File("textured.glb");
   ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), options, true, error)) << error;
@@ -141,7 +141,7 @@ TEST(MeshGltfTest, TextureNeedsUVs)
   Image texture;
   std::string error;
   ASSERT_TRUE(MakeImage(2, 2, 4, 16, texture, error));
-  MeshWriteOptions options;
+  MeshWriteOptions options = testing::HostFrameOptions();
   options.baseColorTexture = &texture;
   EXPECT_FALSE(WriteGltf(folder.File("t.glb"), tetra, FlatCornerNormals(tetra), options, true, error));
   EXPECT_NE(error.find("UVs"), std::string::npos) << error;
@@ -153,7 +153,7 @@ TEST(MeshGltfTest, JsonFileEmbedsItsBuffer)
   const MeshData tetra = testing::Tetrahedron();
   const std::string path = folder.File("tetra.gltf");
   std::string error;
-  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), MeshWriteOptions(), false, error)) << error;
+  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false, error)) << error;
   const nlohmann::json json = nlohmann::json::parse(ReadText(path));
   EXPECT_EQ(json["buffers"][0]["uri"].get<std::string>().rfind("data:application/octet-stream;base64,", 0), 0u);
   EXPECT_FALSE(json["meshes"][0]["primitives"][0]["attributes"].contains("TEXCOORD_0"));
@@ -172,7 +172,7 @@ TEST(MeshGltfTest, NodeTransformsApplyAndMirroringKeepsFacesOutward)
   const MeshData tetra = testing::Tetrahedron();
   const std::string path = folder.File("scene.gltf");
   std::string error;
-  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), MeshWriteOptions(), false, error)) << error;
+  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false, error)) << error;
   nlohmann::json json = nlohmann::json::parse(ReadText(path));
   // A parent moving everything by +10 in x, with a plain child and a mirrored child.
   json["nodes"] = nlohmann::json::array({
@@ -199,7 +199,7 @@ TEST(MeshGltfTest, BrokenFilesFailWithTheFileName)
   ScratchFolder folder;
   const MeshData cube = QuadCube();
   std::string error;
-  ASSERT_TRUE(WriteGltf(folder.File("cube.glb"), cube, FlatCornerNormals(cube), MeshWriteOptions(), true, error));
+  ASSERT_TRUE(WriteGltf(folder.File("cube.glb"), cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error));
   const std::string glb = ReadText(folder.File("cube.glb"));
   WriteText(folder.File("cut.glb"), glb.substr(0, glb.size() - 100));
   WriteText(folder.File("text.gltf"), "this is not json");
@@ -223,7 +223,7 @@ TEST(MeshGltfTest, OutOfRangeTriangleIndexIsRejected)
   const MeshData tetra = testing::Tetrahedron();
   const std::string path = folder.File("tetra.gltf");
   std::string error;
-  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), MeshWriteOptions(), false, error)) << error;
+  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false, error)) << error;
   nlohmann::json json = nlohmann::json::parse(ReadText(path));
   // Pretend there are fewer vertices than the indices use.
   const int position = json["meshes"][0]["primitives"][0]["attributes"]["POSITION"];

@@ -25,7 +25,7 @@ MeshData WriteAndRead(const ScratchFolder& folder, const MeshData& mesh)
 {
   const std::string path = folder.File("mesh.obj");
   std::string error;
-  EXPECT_TRUE(WriteObj(path, mesh, FlatCornerNormals(mesh), MeshWriteOptions(), error)) << error;
+  EXPECT_TRUE(WriteObj(path, mesh, FlatCornerNormals(mesh), testing::HostFrameOptions(), error)) << error;
   MeshData read;
   EXPECT_TRUE(ReadObj(path, read, error)) << error;
   return read;

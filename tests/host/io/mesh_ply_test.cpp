@@ -35,7 +35,7 @@ TEST(MeshPlyTest, CubeRoundTripsAndStaysClosed)
   const MeshData cube = QuadCube();
   const std::string path = folder.File("cube.ply");
   std::string error;
-  ASSERT_TRUE(WritePly(path, cube, FlatCornerNormals(cube), error)) << error;
+  ASSERT_TRUE(WritePly(path, cube, FlatCornerNormals(cube), testing::kHostFrame, error)) << error;
   // Flat normals and per-face UVs give every corner its own vertex.
   EXPECT_NE(ReadText(path).find("element vertex 24\n"), std::string::npos);
 
@@ -68,7 +68,7 @@ TEST(MeshPlyTest, SmoothNormalsShareVertices)
     for (Int32 point : {p.a, p.b, p.c, p.d})
       normals.push_back(tetra.points[point].GetNormalized());
   std::string error;
-  ASSERT_TRUE(WritePly(folder.File("t.ply"), tetra, normals, error)) << error;
+  ASSERT_TRUE(WritePly(folder.File("t.ply"), tetra, normals, testing::kHostFrame, error)) << error;
   const std::string text = ReadText(folder.File("t.ply"));
   EXPECT_NE(text.find("element vertex 4\n"), std::string::npos);
   EXPECT_EQ(text.find("property float s"), std::string::npos); // no UVs, no UV properties
@@ -124,7 +124,7 @@ TEST(MeshPlyTest, TruncatedFilesFailAtEveryCut)
   ScratchFolder folder;
   const MeshData cube = QuadCube();
   std::string error;
-  ASSERT_TRUE(WritePly(folder.File("cube.ply"), cube, FlatCornerNormals(cube), error));
+  ASSERT_TRUE(WritePly(folder.File("cube.ply"), cube, FlatCornerNormals(cube), testing::kHostFrame, error));
   const std::string whole = ReadText(folder.File("cube.ply"));
   for (std::size_t cut = 0; cut < whole.size(); cut += 7)
   {

@@ -1,0 +1,50 @@
+// The coordinate frame of a mesh file: its length unit and its up axis.
+//
+// The host works in centimetres with +Y up (the default cube is 200 units,
+// 2 m, across). Files are converted only where they are read or written, so
+// every mesh inside the host and the module is in host units. glTF is always
+// metres with +Y up, as its standard says; OBJ and PLY may be either.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "hostapi/types.h"
+
+namespace qhost {
+
+struct LengthUnit
+{
+  const char* symbol; // "m", "cm", "mm"
+  Float hostUnits;    // length of one unit in host units (centimetres)
+};
+
+inline constexpr LengthUnit kMetre{"m", 100.0};
+inline constexpr LengthUnit kCentimetre{"cm", 1.0};
+inline constexpr LengthUnit kMillimetre{"mm", 0.1};
+
+// The unit with this symbol (m, cm or mm), or none.
+std::optional<LengthUnit> FindLengthUnit(const std::string& symbol);
+
+enum class UpAxis
+{
+  Y,
+  Z,
+};
+
+struct MeshFileFrame
+{
+  LengthUnit unit = kMetre;
+  UpAxis up = UpAxis::Y;
+
+  // A host point in the file's frame, and back.
+  Vector PointToFile(const Vector& host) const;
+  Vector PointFromFile(const Vector& file) const;
+  // A direction (a normal) in the file's frame; lengths are unchanged.
+  Vector DirectionToFile(const Vector& host) const;
+};
+
+// The frame every glTF file uses.
+inline constexpr MeshFileFrame kGltfFrame{kMetre, UpAxis::Y};
+
+} // namespace qhost

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "host/app/app_context.h"
+#include "host/app/gradient_argument.h"
 
 namespace qhost::app {
 namespace {
@@ -134,6 +135,7 @@ GeData ParseValue(const DescElement& e, const std::string& text)
       return GeData(Vector(c[0], c[1], c[2]));
     }
     case DTYPE_STRING: return GeData(text);
+    case CUSTOMDATATYPE_GRADIENT: return ParseGradientValue("--set " + Label(e), text);
     default: Fail(e, text, "a parameter that takes a value (this one does not)");
   }
 }

@@ -25,7 +25,8 @@ const DescElement* FindElement(const std::vector<DescElement>& elements, const s
 
 // The text as a value of the element's type: Int32 (or a choice label), Float
 // (a trailing % divides by 100), Bool (true/false/on/off/1/0), Vector ("x,y,z"
-// or one number for all three). Throws UsageError naming the parameter.
+// or one number for all three), gradient (a knot list, see
+// gradient_argument.h). Throws UsageError naming the parameter.
 GeData ParseValue(const DescElement& element, const std::string& text);
 
 // Finds, parses and sets one assignment on node; throws UsageError.

@@ -7,6 +7,7 @@
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
 #include "host/app/rock_scene.h"
+#include "host/app/rock_texture.h"
 #include "host/app/texture_command.h"
 #include "host/io/mesh_file.h"
 #include "host/preview/mesh_preview.h"
@@ -27,7 +28,9 @@ struct RockOptions
   std::string preview;
   int previewSize = 640;
   bool texture = false;
-  TextureOptions textureOptions;
+  std::string textureMode = "color";
+  std::string projection = "solid";
+  ShaderBakeSettings textureBake;
   FileUnitOptions units;
 };
 
@@ -49,7 +52,10 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
 {
   const MeshFileFrame frame = ResolveFileFrame(options.units);
   const std::string extension = LowerCaseExtension(options.out);
-  if (options.texture && extension != ".glb" && extension != ".gltf")
+  const TextureKind textureKind = ParseTextureKind("--texture-mode", options.textureMode);
+  const TextureProjection projection = ParseProjection(options.projection);
+  const bool colorTexture = options.texture && textureKind == TextureKind::Color;
+  if (colorTexture && extension != ".glb" && extension != ".gltf")
     throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
@@ -78,20 +84,32 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
   Image texture;
   if (options.texture)
   {
-    texture = BakeQuorvaneTexture(options.textureOptions, ParseMode(options.textureOptions.mode));
+    ShaderBakeSettings bake = options.textureBake;
+    bake.kind = textureKind;
+    texture = BakeRockTexture(*scene.Document(), mesh, projection, bake);
     FlushConsole();
   }
   const std::vector<Vector> normals = scene.CornerNormals(mesh);
   MeshWriteOptions writeOptions;
-  writeOptions.baseColorTexture = options.texture ? &texture : nullptr;
+  writeOptions.baseColorTexture = colorTexture ? &texture : nullptr;
   writeOptions.frame = frame;
   std::string error;
   if (!WriteMesh(options.out, mesh, normals, writeOptions, error))
     throw std::runtime_error(error);
   std::cout << "wrote " << options.out << ": " << mesh.points.size() << " points, " << mesh.polygons.size()
-            << " polygons" << (options.texture ? ", textured" : "") << "\n";
+            << " polygons" << (colorTexture ? ", textured" : "") << "\n";
+  // A height map is data, not colour: it goes beside the mesh, never into its
+  // base colour.
+  if (options.texture && !colorTexture)
+  {
+    const std::string heightPath = HeightMapPathBeside(options.out);
+    if (!WritePng(heightPath, texture, error))
+      throw std::runtime_error(error);
+    std::cout << "wrote " << heightPath << ": " << texture.width << "x" << texture.height
+              << " height, 16-bit linear\n";
+  }
   if (!options.preview.empty())
-    WritePreview(options, mesh, normals, options.texture ? &texture : nullptr);
+    WritePreview(options, mesh, normals, colorTexture ? &texture : nullptr);
   if (!options.save.empty())
   {
     scene.SaveScene(options.save);
@@ -125,12 +143,18 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
       ->capture_default_str()
       ->check(CLI::Range(16, 4096));
   cmd->add_flag("--texture", options->texture,
-                "Bake the Quorvane shader over the rock's UVs and embed it as the glTF base colour");
-  cmd->add_option("--texture-size", options->textureOptions.size, "Size of the baked texture")
+                "Bake the scene's Quorvane material (or a new one) over the rock's UVs: a colour texture is "
+                "embedded as the glTF base colour, a height map written beside the mesh as NAME_height.png");
+  cmd->add_option("--texture-size", options->textureBake.size, "Size of the baked texture")
       ->capture_default_str()
       ->check(CLI::Range(1, 8192));
-  cmd->add_option("--texture-mode", options->textureOptions.mode, "color or height")->capture_default_str();
-  cmd->add_option("--texture-set", options->textureOptions.sets, "NAME_OR_ID=VALUE for the shader; repeatable");
+  cmd->add_option("--texture-mode", options->textureMode, "color or height")->capture_default_str();
+  cmd->add_option("--projection", options->projection,
+                  "How the texture finds its pattern: solid (the surface point, seamless) or uv")
+      ->capture_default_str();
+  cmd->add_option("--texture-set", options->textureBake.sets,
+                  "NAME_OR_ID=VALUE for the shader (XQUORVANE_COLOR_GRADIENT=0:#3a3530,0.6:#8a8070,1:#d8d0c0); "
+                  "repeatable");
   cmd->callback([argv0, &pluginsOption, options] {
     const int code = RunRock(*options, ResolvePluginsFolder(pluginsOption, argv0));
     if (code != 0)

@@ -1,4 +1,4 @@
-// `quorvane texture`: bakes the Quorvane shader over UV space into a PNG.
+// `quorvane texture`: bakes the Quorvane shader over the UV square into a PNG.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -20,13 +20,8 @@ struct TextureOptions
   std::string save;  // where to write the scene after the bake
 };
 
-// "color" or "height"; throws UsageError.
-TextureKind ParseMode(const std::string& mode);
-
-// A material whose colour channel holds a new Quorvane shader (or, with a
-// scene file, the file's first material owning one) with the options'
-// settings, baked over UV space; the scene is gone when this returns.
-Image BakeQuorvaneTexture(const TextureOptions& options, TextureKind kind);
+// "color" or "height"; throws UsageError naming the option.
+TextureKind ParseTextureKind(const std::string& option, const std::string& mode);
 
 void AddTextureCommand(CLI::App& app, const char* argv0, std::string& pluginsOption);
 

@@ -66,4 +66,9 @@ Vector HsvToRgb(const Vector& hsv)
   }
 }
 
+Float SrgbToLinear(Float encoded)
+{
+  return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+}
+
 } // namespace qhost

@@ -17,4 +17,8 @@ Vector RgbToHsv(const Vector& rgb);
 // a non-finite h counts as 0. Saturation below 0.001 gives the grey (v, v, v).
 Vector HsvToRgb(const Vector& hsv);
 
+// One component on the sRGB transfer curve (as colour pickers and hex codes
+// give it), in [0, 1], to linear light.
+Float SrgbToLinear(Float encoded);
+
 } // namespace qhost

@@ -23,7 +23,6 @@ INITRENDERRESULT NoiseShader::InitRender(const InitRenderStruct&)
   if (renderInitCount_ == 0)
   {
     settings_.noiseType = data.GetInt32(SLA_NOISE_NOISE, kNoiseShaderDefaultType) - SLA_NOISE_TYPE_BASE;
-    settings_.uvSpace = data.GetInt32(SLA_NOISE_SPACE, SLA_NOISE_SPACE_UV) == SLA_NOISE_SPACE_UV;
     settings_.scale = data.GetFloat(SLA_NOISE_GLOBAL_SCALE, 1.0);
     settings_.octaves = data.GetFloat(SLA_NOISE_OCTAVES, 5.0);
     settings_.color1 = data.GetVector(SLA_NOISE_COLOR1, Vector(0.0));
@@ -51,8 +50,7 @@ Vector NoiseShader::Sample(ChannelData* cd) const
   if (!generator_ || !cd)
     return Vector();
   const Snapshot& s = settings_;
-  const Vector p = (s.uvSpace ? Vector(cd->p.x, cd->p.y, 0.0) : cd->p) * s.scale;
-  const Float raw = generator_->Noise(s.noiseType, s.uvSpace, p, 0.0, s.octaves, false, 0.0, 0.0, 0);
+  const Float raw = generator_->Noise(s.noiseType, false, cd->p * s.scale, 0.0, s.octaves, false, 0.0, 0.0, 0);
   const Float v = ClipNoiseValue(raw, s.lowClip, s.highClip);
   return s.color1 + (s.color2 - s.color1) * v;
 }

@@ -13,10 +13,13 @@
 //   SLA_NOISE_HIGH_CLIP (1014)    Float, default 1. The noise value v becomes
 //                                 clamp((v - low) / (high - low), 0, 1); with
 //                                 high <= low it is a step: 1 above low, else 0.
-//   SLA_NOISE_SPACE (1022)        Int32, default SLA_NOISE_SPACE_UV (2101): the
-//                                 pattern is the z = 0 slice at (u, v) of the
-//                                 sample's p. Any other value samples p as a 3D
-//                                 point.
+//   SLA_NOISE_SPACE (1022)        Int32, default SLA_NOISE_SPACE_UV (2101).
+//                                 Every space samples the sample's p, the
+//                                 texture position the host hands over, as a
+//                                 3D point: the material's projection decides
+//                                 what that position is (a UV projection gives
+//                                 (u, v, 0), so the pattern is the z = 0 slice;
+//                                 a solid projection gives the surface point).
 //   SLA_NOISE_SEED (1024)         Int32, default 0: the generator's seed.
 // The pattern does not animate (the sample's time is not used) and is not
 // filtered by the sample's footprint, so a bake gives the same bytes whatever
@@ -50,7 +53,6 @@ private:
   struct Snapshot
   {
     Int32 noiseType = 0;
-    bool uvSpace = true;
     Float scale = 1.0;
     Float octaves = 5.0;
     Vector color1;

@@ -57,7 +57,14 @@ bool BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeO
   const Int32 depth = options.kind == TextureKind::Color ? 8 : 16;
   if (!MakeImage(options.width, options.height, 3, depth, image, error))
     return false;
-  std::vector<Vector> pixels(size_t(options.width) * size_t(options.height));
+  const size_t pixelCount = size_t(options.width) * size_t(options.height);
+  const bool perPixel = !options.positions.empty();
+  if (perPixel && (options.positions.size() != pixelCount || options.normals.size() != pixelCount))
+  {
+    error = "the texture positions do not match the image size";
+    return false;
+  }
+  std::vector<Vector> pixels(pixelCount);
 
   const Int32 threads = ResolveThreads(options.threads);
   InitRenderStruct irs;
@@ -71,10 +78,22 @@ bool BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeO
   }
 
   const BaseShader* sampled = &shader;
-  const auto sample = [sampled](Float u, Float v, Int32, Int32) {
+  const Int32 width = options.width;
+  const std::span<const Vector> positions = options.positions;
+  const std::span<const Vector> normals = options.normals;
+  const auto sample = [sampled, perPixel, width, positions, normals](Float u, Float v, Int32 x, Int32 y) {
     ChannelData cd;
-    cd.p = Vector(u, v, 0.0);
-    cd.n = Vector(0.0, 0.0, 1.0);
+    if (perPixel)
+    {
+      const size_t i = size_t(y) * size_t(width) + size_t(x);
+      cd.p = positions[i];
+      cd.n = normals[i];
+    }
+    else
+    {
+      cd.p = Vector(u, v, 0.0);
+      cd.n = Vector(0.0, 0.0, 1.0);
+    }
     return sampled->Sample(&cd);
   };
   const BakeOptions bake{options.width, options.height, threads};

@@ -1,11 +1,14 @@
-// Bakes a shader over the unit UV square into an image, on all cores.
+// Bakes a shader into an image, on all cores.
 //
 // The shader is prepared once (InitRender with the document), sampled from
-// every worker thread at once at the pixel centres with p = (u, v, 0) and
-// n = (0, 0, 1), and released once, also when the bake fails or is cancelled.
-// The result does not depend on the thread count.
+// every worker thread at once, once per pixel, and released once, also when
+// the bake fails or is cancelled. The texture position of a pixel is its
+// centre on the unit UV square, p = (u, v, 0) with n = (0, 0, 1), or, when the
+// caller hands positions over (a solid projection of a surface), the pixel's
+// own position and normal. The result does not depend on the thread count.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "hostapi/shading.h"
@@ -26,12 +29,16 @@ struct TextureBakeOptions
   Int32 height = 512;
   Int32 threads = 0; // 0 or less: one per core
   TextureKind kind = TextureKind::Color;
+  // Empty, or one texture position and one normal per pixel, row 0 at the
+  // top; not owned, must outlive the bake.
+  std::span<const Vector> positions;
+  std::span<const Vector> normals;
   ProgressFn progress; // may be empty; returning false cancels
 };
 
 // Fills image (RGB) with the shader's colours, clamped to [0, 1]. False with
-// error set when the size is unsupported, the shader cannot be prepared or
-// the bake was cancelled.
+// error set when the size is unsupported, the positions or normals do not
+// match it, the shader cannot be prepared or the bake was cancelled.
 bool BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeOptions& options, Image& image,
                        std::string& error);
 

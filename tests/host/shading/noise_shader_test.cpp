@@ -131,25 +131,27 @@ TEST(NoiseShaderPattern, ColoursSpanTheTwoSettingsAndSeedsDecide)
     s->FreeRender();
 }
 
-TEST(NoiseShaderPattern, ScaleMultipliesThePositionAndSpaceChoosesTheAxes)
+TEST(NoiseShaderPattern, ScaleMultipliesTheTexturePositionInEverySpace)
 {
   ShaderPtr coarse = NoiseShaderWith(8, 1.0, 3);
   ShaderPtr fine = NoiseShaderWith(8, 4.0, 3);
-  ShaderPtr solid = NoiseShaderWith(8, 4.0, 3);
-  Set(solid.get(), SLA_NOISE_SPACE, Int32(0));
-  for (BaseShader* s : {coarse.get(), fine.get(), solid.get()})
+  ShaderPtr object = NoiseShaderWith(8, 4.0, 3);
+  Set(object.get(), SLA_NOISE_SPACE, Int32(0));
+  for (BaseShader* s : {coarse.get(), fine.get(), object.get()})
     s->InitRender(InitRenderStruct{});
   int zChanges = 0;
   for (int i = 0; i < 50; ++i)
   {
     const Vector uv(0.05 + i * 0.013, 0.9 - i * 0.011, 0.0);
     EXPECT_EQ(SampleAt(fine.get(), uv), SampleAt(coarse.get(), uv * 4.0));
-    // UV space ignores z; a 3D space does not.
-    EXPECT_EQ(SampleAt(fine.get(), uv + Vector(0, 0, 0.37)), SampleAt(fine.get(), uv));
-    zChanges += SampleAt(solid.get(), uv + Vector(0, 0, 0.37)) != SampleAt(solid.get(), uv);
+    // The texture position's third coordinate is part of the pattern in UV
+    // space too: a solid projection hands the surface point over as it is.
+    const Vector solid = uv + Vector(0, 0, 0.37);
+    zChanges += SampleAt(fine.get(), solid) != SampleAt(fine.get(), uv);
+    EXPECT_EQ(SampleAt(fine.get(), solid), SampleAt(object.get(), solid));
   }
   EXPECT_GT(zChanges, 40);
-  for (BaseShader* s : {coarse.get(), fine.get(), solid.get()})
+  for (BaseShader* s : {coarse.get(), fine.get(), object.get()})
     s->FreeRender();
 }
 

@@ -1,0 +1,91 @@
+#include "host/app/quorvane_material.h"
+
+#include "host/app/app_context.h"
+#include "host/app/parameter_assignment.h"
+#include "host/app/progress.h"
+
+namespace qhost::app {
+namespace {
+
+constexpr const char* kQuorvaneDescription = "XQuorvane";
+constexpr const char* kModeParameter = "XQUORVANE_MODE";
+
+// The first Quorvane shader among shader and the shaders after it, depth first.
+BaseShader* FindQuorvaneShader(BaseShader* shader, Int32 type)
+{
+  for (; shader; shader = shader->GetNext())
+  {
+    if (shader->GetType() == type)
+      return shader;
+    if (BaseShader* found = FindQuorvaneShader(shader->GetFirstShader(), type))
+      return found;
+  }
+  return nullptr;
+}
+
+} // namespace
+
+const PluginInfo& QuorvaneShaderPlugin()
+{
+  for (const PluginInfo* plugin : NodeFactory::Instance().Plugins())
+    if (plugin->registration.pluginType == PLUGINTYPE_SHADER && plugin->description.name == kQuorvaneDescription)
+      return *plugin;
+  throw std::runtime_error(std::string("no loaded module registers the Quorvane shader (description ") +
+                           kQuorvaneDescription + ")");
+}
+
+QuorvaneMaterial FindQuorvaneMaterial(BaseDocument& doc)
+{
+  const Int32 type = QuorvaneShaderPlugin().registration.id;
+  for (BaseMaterial* material = doc.GetFirstMaterial(); material; material = material->GetNext())
+    if (BaseShader* shader = FindQuorvaneShader(material->GetFirstShader(), type))
+      return {material, shader};
+  return {};
+}
+
+QuorvaneMaterial AddQuorvaneMaterial(BaseDocument& doc)
+{
+  const Int32 type = QuorvaneShaderPlugin().registration.id;
+  BaseMaterial* material = BaseMaterial::Alloc(Mmaterial);
+  if (!material)
+    throw std::runtime_error("the host could not create a material");
+  doc.InsertMaterial(material, nullptr);
+  BaseShader* shader = BaseShader::Alloc(type);
+  if (!shader)
+    throw std::runtime_error("the host could not create the Quorvane shader");
+  material->InsertShader(shader, nullptr);
+  BaseContainer& bc = *material->GetDataInstance();
+  bc.SetLink(MATERIAL_COLOR_SHADER, shader);
+  bc.SetInt32(MATERIAL_USE_COLOR, 1);
+  return {material, shader};
+}
+
+Image BakeQuorvaneMaterial(const QuorvaneMaterial& target, const ShaderBakeSettings& settings,
+                           std::span<const Vector> positions, std::span<const Vector> normals)
+{
+  const std::vector<DescElement>& elements = QuorvaneShaderPlugin().description.elements;
+  // The mode is set by its choice label, so no value of the shader's is copied here.
+  ApplyAssignment(target.shader, elements,
+                  {kModeParameter, settings.kind == TextureKind::Color ? "Color" : "Height"});
+  for (const std::string& set : settings.sets)
+    ApplyAssignment(target.shader, elements, ParseAssignment(set));
+
+  TextureBakeOptions bake;
+  bake.width = bake.height = settings.size;
+  bake.threads = settings.threads;
+  bake.kind = settings.kind;
+  bake.positions = positions;
+  bake.normals = normals;
+  FractionProgress progress("Baking texture");
+  bake.progress = [&progress](Float fraction) {
+    progress.Update(fraction);
+    return true;
+  };
+  Image image;
+  std::string error;
+  if (!BakeMaterialChannel(*target.material, CHANNEL_COLOR, bake, image, error))
+    throw std::runtime_error(error);
+  return image;
+}
+
+} // namespace qhost::app

@@ -1,0 +1,148 @@
+// Textures from the command line: `rock --texture` with its projections, the
+// scene's material and height maps beside the mesh; gradients typed as knot
+// lists.
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <tiny_gltf.h>
+#include <unistd.h>
+
+#include "cli_support.h"
+#include "host/io/png_image.h"
+
+namespace qhost::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TextureCliTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    dir = fs::temp_directory_path() / ("quorvane_texture_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+  fs::path dir;
+};
+
+void ExpectSuccess(const CommandResult& r)
+{
+  ASSERT_TRUE(r.exited);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+}
+
+// The decoded images embedded in a binary glTF file (RGBA, 8 bits).
+std::vector<tinygltf::Image> EmbeddedImages(const std::string& path)
+{
+  tinygltf::TinyGLTF loader;
+  tinygltf::Model model;
+  std::string error, warning;
+  EXPECT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, path)) << error;
+  return model.images;
+}
+
+// The distinct RGB colours of an RGBA image.
+std::set<std::array<int, 3>> Colors(const tinygltf::Image& image)
+{
+  std::set<std::array<int, 3>> colors;
+  for (size_t i = 0; i + 3 < image.image.size(); i += 4)
+    colors.insert({image.image[i], image.image[i + 1], image.image[i + 2]});
+  return colors;
+}
+
+TEST_F(TextureCliTest, RockTexturesAreSolidByDefaultAndUvOnRequest)
+{
+  ExpectSuccess(RunQuorvane({"rock", "--out", Path("solid.glb"), "--texture", "--texture-size", "64"}));
+  ExpectSuccess(RunQuorvane(
+      {"rock", "--out", Path("explicit.glb"), "--texture", "--texture-size", "64", "--projection", "solid"}));
+  ExpectSuccess(
+      RunQuorvane({"rock", "--out", Path("uv.glb"), "--texture", "--texture-size", "64", "--projection", "uv"}));
+  const auto solid = EmbeddedImages(Path("solid.glb"));
+  const auto uv = EmbeddedImages(Path("uv.glb"));
+  ASSERT_EQ(solid.size(), 1u);
+  ASSERT_EQ(uv.size(), 1u);
+  EXPECT_EQ(solid[0].width, 64);
+  EXPECT_EQ(solid[0].image, EmbeddedImages(Path("explicit.glb"))[0].image);
+  EXPECT_NE(solid[0].image, uv[0].image);
+  EXPECT_GT(Colors(solid[0]).size(), 20u) << "a pattern, not a flat colour";
+
+  const CommandResult bad = RunQuorvane({"rock", "--out", Path("bad.glb"), "--texture", "--projection", "cubic"});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("--projection cubic"), std::string::npos) << bad.err;
+  EXPECT_FALSE(fs::exists(Path("bad.glb")));
+}
+
+TEST_F(TextureCliTest, AHeightMapGoesBesideTheMeshNeverIntoItsColour)
+{
+  const CommandResult r =
+      RunQuorvane({"rock", "--out", Path("rock.glb"), "--texture", "--texture-mode", "height", "--texture-size", "32"});
+  ExpectSuccess(r);
+  EXPECT_TRUE(EmbeddedImages(Path("rock.glb")).empty()) << "no height map in the base colour";
+  Image height;
+  std::string error;
+  ASSERT_TRUE(ReadPng(Path("rock_height.png"), height, error)) << error;
+  EXPECT_EQ(height.width, 32);
+  EXPECT_EQ(height.bitDepth, 16);
+
+  // Any mesh format can have a height map beside it.
+  ExpectSuccess(RunQuorvane({"rock", "--out", Path("rock.obj"), "--texture", "--texture-mode", "height",
+                             "--texture-size", "16"}));
+  EXPECT_TRUE(fs::exists(Path("rock_height.png")));
+  EXPECT_NE(RunQuorvane({"rock", "--out", Path("coloured.obj"), "--texture"}).exitCode, 0)
+      << "a colour texture still needs glTF output";
+}
+
+TEST_F(TextureCliTest, TheScenesMaterialIsTheOneBaked)
+{
+  // A flat colour is easy to recognise: #c04020 at both ends of the gradient.
+  const std::string flat = "XQUORVANE_COLOR_GRADIENT=0:#c04020,1:#c04020";
+  ExpectSuccess(RunQuorvane({"rock", "--out", Path("first.glb"), "--texture", "--texture-size", "16",
+                             "--texture-set", flat, "--save", Path("scene.json")}));
+  ExpectSuccess(
+      RunQuorvane({"rock", "--scene", Path("scene.json"), "--out", Path("again.glb"), "--texture", "--texture-size", "16"}));
+  for (const char* file : {"first.glb", "again.glb"})
+  {
+    const auto images = EmbeddedImages(Path(file));
+    ASSERT_EQ(images.size(), 1u) << file;
+    const std::set<std::array<int, 3>> expected = {{0xc0, 0x40, 0x20}};
+    EXPECT_EQ(Colors(images[0]), expected) << file;
+  }
+}
+
+TEST_F(TextureCliTest, GradientsAreKnotListsWithAnInterpolation)
+{
+  ExpectSuccess(RunQuorvane({"texture", "--out", Path("step.png"), "--size", "48", "--set",
+                             "XQUORVANE_COLOR_GRADIENT=0:#000,0.5:#fff,step"}));
+  ExpectSuccess(RunQuorvane({"texture", "--out", Path("smooth.png"), "--size", "48", "--set",
+                             "XQUORVANE_COLOR_GRADIENT=0:#000000,50%:#ffffff"}));
+  Image step, smooth;
+  std::string error;
+  ASSERT_TRUE(ReadPng(Path("step.png"), step, error)) << error;
+  ASSERT_TRUE(ReadPng(Path("smooth.png"), smooth, error)) << error;
+  std::set<std::uint16_t> stepValues, smoothValues;
+  for (const std::uint16_t v : step.samples)
+    stepValues.insert(v);
+  for (const std::uint16_t v : smooth.samples)
+    smoothValues.insert(v);
+  EXPECT_EQ(stepValues, (std::set<std::uint16_t>{0, 255})) << "a step gradient has only its knots' colours";
+  EXPECT_GT(smoothValues.size(), 10u) << "a smooth one blends between them";
+
+  for (const std::string bad : {"0:#zz0000", "1.5:#ffffff", "0:#ffffff,linear,1:#000000", "linear", "0:ffffff", ""})
+  {
+    const CommandResult r =
+        RunQuorvane({"texture", "--out", Path("never.png"), "--size", "8", "--set", "XQUORVANE_COLOR_GRADIENT=" + bad});
+    EXPECT_EQ(r.exitCode, 2) << bad;
+    EXPECT_NE(r.err.find("XQUORVANE_COLOR_GRADIENT"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(Path("never.png"))) << bad;
+  }
+}
+
+} // namespace
+} // namespace qhost::testing

@@ -58,7 +58,7 @@ TEST(SurfaceTexels, UncoveredTexelsTakeTheNearestCoveredPoint)
       // A filled texel holds the point of one of its covered edge neighbours
       // or, further out, of a texel that did.
       bool fromNeighbour = false;
-      for (const auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+      for (const auto& [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
       {
         const Int32 nx = x + dx, ny = y + dy;
         if (nx >= 0 && ny >= 0 && nx < 6 && ny < 6)

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <tiny_gltf.h>
-#include <unistd.h>
 
 #include "cli_support.h"
 #include "host/io/png_image.h"
+#include "module/module_files.h"
 
 namespace qhost::testing {
 namespace {
@@ -18,18 +18,10 @@ namespace fs = std::filesystem;
 class TextureCliTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    dir = fs::temp_directory_path() / ("quorvane_texture_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  std::string Path(const std::string& name) const { return folder_ / name; }
 
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-
-  fs::path dir;
+private:
+  ScratchFolder folder_;
 };
 
 void ExpectSuccess(const CommandResult& r)

@@ -10,14 +10,14 @@ namespace {
 constexpr const char* kQuorvaneDescription = "XQuorvane";
 constexpr const char* kModeParameter = "XQUORVANE_MODE";
 
-// The first Quorvane shader among shader and the shaders after it, depth first.
-BaseShader* FindQuorvaneShader(BaseShader* shader, Int32 type)
+// The first shader of the type among shader and the shaders after it, depth first.
+BaseShader* FindShaderOfType(BaseShader* shader, Int32 type)
 {
   for (; shader; shader = shader->GetNext())
   {
     if (shader->GetType() == type)
       return shader;
-    if (BaseShader* found = FindQuorvaneShader(shader->GetFirstShader(), type))
+    if (BaseShader* found = FindShaderOfType(shader->GetFirstShader(), type))
       return found;
   }
   return nullptr;
@@ -34,12 +34,16 @@ const PluginInfo& QuorvaneShaderPlugin()
                            kQuorvaneDescription + ")");
 }
 
+QuorvaneMaterial FindQuorvaneShader(BaseMaterial& material)
+{
+  return {&material, FindShaderOfType(material.GetFirstShader(), QuorvaneShaderPlugin().registration.id)};
+}
+
 QuorvaneMaterial FindQuorvaneMaterial(BaseDocument& doc)
 {
-  const Int32 type = QuorvaneShaderPlugin().registration.id;
   for (BaseMaterial* material = doc.GetFirstMaterial(); material; material = material->GetNext())
-    if (BaseShader* shader = FindQuorvaneShader(material->GetFirstShader(), type))
-      return {material, shader};
+    if (const QuorvaneMaterial found = FindQuorvaneShader(*material); found.shader)
+      return found;
   return {};
 }
 

@@ -22,8 +22,12 @@ struct QuorvaneMaterial
   BaseShader* shader = nullptr;
 };
 
-// The document's first material that holds a Quorvane shader (depth first
-// through its shaders); both null when there is none.
+// The material with its first Quorvane shader (depth first through its
+// shaders); the shader is null when it holds none.
+QuorvaneMaterial FindQuorvaneShader(BaseMaterial& material);
+
+// The document's first material that holds a Quorvane shader; both null when
+// there is none.
 QuorvaneMaterial FindQuorvaneMaterial(BaseDocument& doc);
 
 // A new material in doc whose colour channel shows a new Quorvane shader.

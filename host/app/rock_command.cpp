@@ -29,7 +29,7 @@ struct RockOptions
   int previewSize = 640;
   bool texture = false;
   std::string textureMode = "color";
-  std::string projection = "solid";
+  std::string projection; // empty: the texture tag's, else solid
   ShaderBakeSettings textureBake;
   FileUnitOptions units;
 };
@@ -53,7 +53,7 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
   const MeshFileFrame frame = ResolveFileFrame(options.units);
   const std::string extension = LowerCaseExtension(options.out);
   const TextureKind textureKind = ParseTextureKind("--texture-mode", options.textureMode);
-  const TextureProjection projection = ParseProjection(options.projection);
+  const std::optional<TextureProjection> projection = ParseProjection(options.projection);
   const bool colorTexture = options.texture && textureKind == TextureKind::Color;
   if (colorTexture && extension != ".glb" && extension != ".gltf")
     throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
@@ -86,7 +86,7 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
   {
     ShaderBakeSettings bake = options.textureBake;
     bake.kind = textureKind;
-    texture = BakeRockTexture(*scene.Document(), mesh, projection, bake);
+    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, projection, bake);
     FlushConsole();
   }
   const std::vector<Vector> normals = scene.CornerNormals(mesh);
@@ -150,8 +150,8 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
       ->check(CLI::Range(1, 8192));
   cmd->add_option("--texture-mode", options->textureMode, "color or height")->capture_default_str();
   cmd->add_option("--projection", options->projection,
-                  "How the texture finds its pattern: solid (the surface point, seamless) or uv")
-      ->capture_default_str();
+                  "How the texture finds its pattern: solid (the surface point, seamless) or uv; default: the "
+                  "generator's texture tag from --scene, else solid");
   cmd->add_option("--texture-set", options->textureBake.sets,
                   "NAME_OR_ID=VALUE for the shader (XQUORVANE_COLOR_GRADIENT=0:#3a3530,0.6:#8a8070,1:#d8d0c0); "
                   "repeatable");

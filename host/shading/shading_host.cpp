@@ -5,6 +5,7 @@
 #include "host/shading/material_node.h"
 #include "host/shading/noise_shader.h"
 #include "host/shading/shader_node.h"
+#include "host/shading/texture_tag.h"
 
 namespace qhost {
 
@@ -15,6 +16,7 @@ void RegisterShadingTypes(NodeFactory& factory)
   RegisterNoiseShaderType(factory);
   RegisterLayerShaderType(factory);
   RegisterMaterialType(factory);
+  RegisterTextureTagType(factory);
 }
 
 } // namespace qhost

@@ -13,10 +13,11 @@
 
 namespace qhost {
 
-enum class TextureProjection
+// Stored by a texture tag as these numbers.
+enum class TextureProjection : Int32
 {
-  Uv,
-  Solid,
+  Uv = 0,
+  Solid = 1,
 };
 
 // "uv" or "solid"; nothing for any other text.

@@ -108,6 +108,25 @@ TEST_F(TextureCliTest, TheScenesMaterialIsTheOneBaked)
   }
 }
 
+TEST_F(TextureCliTest, TheGeneratorsTextureTagKeepsTheProjection)
+{
+  ExpectSuccess(RunQuorvane({"rock", "--out", Path("uv.glb"), "--texture", "--texture-size", "32", "--projection",
+                             "uv", "--save", Path("uv.json")}));
+  ExpectSuccess(RunQuorvane({"rock", "--out", Path("solid.glb"), "--texture", "--texture-size", "32"}));
+  // The saved scene's tag says uv; an explicit --projection overrides it.
+  ExpectSuccess(RunQuorvane(
+      {"rock", "--scene", Path("uv.json"), "--out", Path("again.glb"), "--texture", "--texture-size", "32"}));
+  ExpectSuccess(RunQuorvane({"rock", "--scene", Path("uv.json"), "--out", Path("over.glb"), "--texture",
+                             "--texture-size", "32", "--projection", "solid"}));
+  const auto uv = EmbeddedImages(Path("uv.glb"));
+  const auto solid = EmbeddedImages(Path("solid.glb"));
+  ASSERT_EQ(uv.size(), 1u);
+  ASSERT_EQ(solid.size(), 1u);
+  ASSERT_NE(uv[0].image, solid[0].image);
+  EXPECT_EQ(EmbeddedImages(Path("again.glb"))[0].image, uv[0].image);
+  EXPECT_EQ(EmbeddedImages(Path("over.glb"))[0].image, solid[0].image);
+}
+
 TEST_F(TextureCliTest, GradientsAreKnotListsWithAnInterpolation)
 {
   ExpectSuccess(RunQuorvane({"texture", "--out", Path("step.png"), "--size", "48", "--set",

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/core/node_factory.h"
 #include "host/geometry/primitives.h"
 #include "host/geometry/surface_texels.h"
 #include "host/shading/texture_bake.h"
@@ -132,7 +133,14 @@ Differences Measure(const Image& image, const MeshData& mesh, const SurfaceTexel
   return d;
 }
 
-TEST(SolidProjection, TheCubesSeamsAreNoLargerThanNeighbouringTexels)
+// The shader baked over a cube's six UV islands with both projections.
+struct SeamFigures
+{
+  Differences solid;
+  Differences uv;
+};
+
+SeamFigures MeasureCubeSeams(BaseShader& shader)
 {
   const MeshData cube = MakeCube(Vector(200.0), 4, 4, 4);
   SurfaceTexels texels = MapSurfaceTexels(cube, kSize, kSize);
@@ -142,14 +150,34 @@ TEST(SolidProjection, TheCubesSeamsAreNoLargerThanNeighbouringTexels)
   const SolidFrame frame = SolidFrame::Fit(cube.points);
   for (Vector& p : texels.points)
     p = frame.ToTexture(p);
+  return {Measure(Bake(shader, &texels), cube, surface, texelWidth),
+          Measure(Bake(shader, nullptr), cube, surface, texelWidth)};
+}
 
+TEST(SolidProjection, TheCubesSeamsAreNoLargerThanNeighbouringTexels)
+{
   auto shader = PatternShader();
-  const Differences solid = Measure(Bake(*shader, &texels), cube, surface, texelWidth);
-  ASSERT_GT(solid.largestBetweenNeighbours, 0) << "the pattern varies";
-  EXPECT_LE(solid.largestAcrossSeams, solid.largestBetweenNeighbours);
+  const SeamFigures figures = MeasureCubeSeams(*shader);
+  ASSERT_GT(figures.solid.largestBetweenNeighbours, 0) << "the pattern varies";
+  EXPECT_LE(figures.solid.largestAcrossSeams, figures.solid.largestBetweenNeighbours);
+  EXPECT_GT(figures.uv.largestAcrossSeams, figures.uv.largestBetweenNeighbours)
+      << "the measure sees the seams of a UV projection";
+}
 
-  const Differences uv = Measure(Bake(*shader, nullptr), cube, surface, texelWidth);
-  EXPECT_GT(uv.largestAcrossSeams, uv.largestBetweenNeighbours) << "the measure sees the seams of a UV projection";
+TEST(SolidProjection, TheQuorvaneShaderAtItsDefaultsIsSeamlessToo)
+{
+  ASSERT_TRUE(test::LoadQuorvaneModule());
+  const PluginInfo* plugin = nullptr;
+  for (const PluginInfo* candidate : NodeFactory::Instance().Plugins())
+    if (candidate->description.name == "XQuorvane")
+      plugin = candidate;
+  ASSERT_NE(plugin, nullptr);
+  std::unique_ptr<BaseShader, ShaderDeleter> shader(BaseShader::Alloc(plugin->registration.id));
+  ASSERT_TRUE(shader);
+  const SeamFigures figures = MeasureCubeSeams(*shader);
+  ASSERT_GT(figures.solid.largestBetweenNeighbours, 0) << "the pattern varies";
+  EXPECT_LE(figures.solid.largestAcrossSeams, figures.solid.largestBetweenNeighbours);
+  EXPECT_GT(figures.uv.largestAcrossSeams, figures.uv.largestBetweenNeighbours);
 }
 
 TEST(SolidProjection, TheFrameFitsTheObjectIntoTheUnitCube)

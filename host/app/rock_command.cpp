@@ -142,19 +142,24 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
   cmd->add_option("--preview-size", options->previewSize, "Width of the picture in pixels")
       ->capture_default_str()
       ->check(CLI::Range(16, 4096));
-  cmd->add_flag("--texture", options->texture,
+  CLI::Option* texture = cmd->add_flag("--texture", options->texture,
                 "Bake the scene's Quorvane material (or a new one) over the rock's UVs: a colour texture is "
                 "embedded as the glTF base colour, a height map written beside the mesh as NAME_height.png");
+  // The texture's settings mean nothing without a texture: asking for them
+  // alone is a mistake worth telling, not something to ignore.
   cmd->add_option("--texture-size", options->textureBake.size, "Size of the baked texture")
       ->capture_default_str()
-      ->check(CLI::Range(1, 8192));
-  cmd->add_option("--texture-mode", options->textureMode, "color or height")->capture_default_str();
+      ->check(CLI::Range(1, 8192))
+      ->needs(texture);
+  cmd->add_option("--texture-mode", options->textureMode, "color or height")->capture_default_str()->needs(texture);
   cmd->add_option("--projection", options->projection,
                   "How the texture finds its pattern: solid (the surface point, seamless) or uv; default: the "
-                  "generator's texture tag from --scene, else solid");
+                  "generator's texture tag from --scene, else solid")
+      ->needs(texture);
   cmd->add_option("--texture-set", options->textureBake.sets,
                   "NAME_OR_ID=VALUE for the shader (XQUORVANE_COLOR_GRADIENT=0:#3a3530,0.6:#8a8070,1:#d8d0c0); "
-                  "repeatable");
+                  "repeatable")
+      ->needs(texture);
   cmd->callback([argv0, &pluginsOption, options] {
     const int code = RunRock(*options, ResolvePluginsFolder(pluginsOption, argv0));
     if (code != 0)

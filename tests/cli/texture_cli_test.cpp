@@ -69,6 +69,19 @@ TEST_F(TextureCliTest, RockTexturesAreSolidByDefaultAndUvOnRequest)
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_NE(bad.err.find("--projection cubic"), std::string::npos) << bad.err;
   EXPECT_FALSE(fs::exists(Path("bad.glb")));
+
+  // Texture settings without --texture would do nothing; they are refused.
+  for (const std::vector<std::string>& alone :
+       {std::vector<std::string>{"--projection", "uv"}, {"--texture-mode", "height"}, {"--texture-size", "64"},
+        {"--texture-set", "XQUORVANE_CLIP=0.1"}})
+  {
+    std::vector<std::string> args = {"rock", "--out", Path("alone.glb")};
+    args.insert(args.end(), alone.begin(), alone.end());
+    const CommandResult r = RunQuorvane(args);
+    EXPECT_EQ(r.exitCode, 2) << alone[0];
+    EXPECT_NE(r.err.find("--texture"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(Path("alone.glb"))) << alone[0];
+  }
 }
 
 TEST_F(TextureCliTest, AHeightMapGoesBesideTheMeshNeverIntoItsColour)

@@ -140,6 +140,28 @@ TEST_F(TextureCliTest, TheGeneratorsTextureTagKeepsTheProjection)
   EXPECT_EQ(EmbeddedImages(Path("over.glb"))[0].image, solid[0].image);
 }
 
+TEST_F(TextureCliTest, TheTextureCommandBakesASavedScenesMaterial)
+{
+  ExpectSuccess(RunQuorvane({"texture", "--out", Path("first.png"), "--size", "16", "--set",
+                             "XQUORVANE_COLOR_GRADIENT=0:#306090,1:#306090", "--save", Path("scene.json")}));
+  ExpectSuccess(RunQuorvane({"texture", "--scene", Path("scene.json"), "--out", Path("again.png"), "--size", "16"}));
+  Image first, again;
+  std::string error;
+  ASSERT_TRUE(ReadPng(Path("first.png"), first, error)) << error;
+  ASSERT_TRUE(ReadPng(Path("again.png"), again, error)) << error;
+  EXPECT_EQ(again.samples, first.samples);
+  EXPECT_EQ(first.At(5, 7, 0), 0x30);
+  EXPECT_EQ(first.At(5, 7, 1), 0x60);
+  EXPECT_EQ(first.At(5, 7, 2), 0x90);
+
+  // A rock scene without a texture has no Quorvane material to bake.
+  ExpectSuccess(RunQuorvane({"rock", "--out", Path("plain.obj"), "--save", Path("plain.json")}));
+  const CommandResult r = RunQuorvane({"texture", "--scene", Path("plain.json"), "--out", Path("never.png")});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("plain.json"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(Path("never.png")));
+}
+
 TEST_F(TextureCliTest, GradientsAreKnotListsWithAnInterpolation)
 {
   ExpectSuccess(RunQuorvane({"texture", "--out", Path("step.png"), "--size", "48", "--set",

@@ -7,7 +7,9 @@
 #include <tiny_gltf.h>
 
 #include "cli_support.h"
+#include "host/io/mesh_file.h"
 #include "host/io/png_image.h"
+#include "host/shading/seam_measure.h"
 #include "module/module_files.h"
 
 namespace qhost::testing {
@@ -81,6 +83,42 @@ TEST_F(TextureCliTest, RockTexturesAreSolidByDefaultAndUvOnRequest)
     EXPECT_EQ(r.exitCode, 2) << alone[0];
     EXPECT_NE(r.err.find("--texture"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(Path("alone.glb"))) << alone[0];
+  }
+}
+
+// The embedded texture as an image of our own (RGBA, 8 bits).
+Image ToImage(const tinygltf::Image& embedded)
+{
+  Image image;
+  std::string error;
+  EXPECT_TRUE(MakeImage(embedded.width, embedded.height, 4, 8, image, error)) << error;
+  image.samples.assign(embedded.image.begin(), embedded.image.end());
+  return image;
+}
+
+TEST_F(TextureCliTest, TheDefaultRocksTextureRunsOnAcrossEverySeam)
+{
+  // The OBJ file holds the same rock with its points shared across the seams,
+  // which is what finds them.
+  ExpectSuccess(RunQuorvane({"rock", "--out", Path("rock.obj")}));
+  MeshData mesh;
+  std::string error;
+  ASSERT_TRUE(ReadMesh(Path("rock.obj"), mesh, error)) << error;
+  const SurfaceTexels texels = MapSurfaceTexels(mesh, 128, 128);
+
+  for (const std::string projection : {"solid", "uv"})
+  {
+    ExpectSuccess(RunQuorvane({"rock", "--out", Path(projection + ".glb"), "--texture", "--texture-size", "128",
+                               "--projection", projection}));
+    const auto images = EmbeddedImages(Path(projection + ".glb"));
+    ASSERT_EQ(images.size(), 1u);
+    const test::SeamSteps steps = test::MeasureSeamSteps(ToImage(images[0]), mesh, texels);
+    EXPECT_GT(steps.seamSamples, 100u);
+    ASSERT_GT(steps.largestBetweenNeighbours, 0) << projection;
+    if (projection == "solid")
+      EXPECT_LE(steps.largestAcrossSeams, steps.largestBetweenNeighbours);
+    else
+      EXPECT_GT(steps.largestAcrossSeams, steps.largestBetweenNeighbours) << "the measure sees the UV seams";
   }
 }
 

@@ -43,7 +43,8 @@ const InterpolationName* FindInterpolation(std::string_view word)
   return nullptr;
 }
 
-bool ParsePosition(std::string_view text, Float& out)
+// A number, or a percentage (60%).
+bool ParseNumber(std::string_view text, Float& out)
 {
   const bool percent = !text.empty() && text.back() == '%';
   if (percent)
@@ -57,9 +58,15 @@ bool ParsePosition(std::string_view text, Float& out)
   return true;
 }
 
-// "#rrggbb" or "#rgb" to linear light.
+// "#rrggbb" or "#rgb" to linear light, or a number as a linear grey.
 bool ParseColor(std::string_view text, Vector& out)
 {
+  Float grey = 0.0;
+  if (ParseNumber(text, grey))
+  {
+    out = Vector(grey);
+    return true;
+  }
   if (text.size() < 2 || text.front() != '#')
     return false;
   text.remove_prefix(1);
@@ -121,10 +128,10 @@ std::vector<GradientKnot> ParseGradientKnots(const std::string& parameter, const
     if (colon == std::string_view::npos)
       Fail(parameter, element, "expected POSITION:COLOR or an interpolation as the last element");
     GradientKnot knot;
-    if (!ParsePosition(element.substr(0, colon), knot.pos) || knot.pos < 0.0 || knot.pos > 1.0)
+    if (!ParseNumber(element.substr(0, colon), knot.pos) || knot.pos < 0.0 || knot.pos > 1.0)
       Fail(parameter, element, "the position must be a number from 0 to 1 (or 0% to 100%)");
     if (!ParseColor(element.substr(colon + 1), knot.col))
-      Fail(parameter, element, "the colour must be #rrggbb or #rgb");
+      Fail(parameter, element, "the colour must be #rrggbb, #rgb or a grey level such as 0.5");
     knot.interpolation = interpolation;
     knot.index = static_cast<Int32>(knots.size());
     knots.push_back(knot);

@@ -6,7 +6,8 @@
 //   KNOT          = POSITION:COLOR
 //   POSITION      = a number from 0 to 1, or a percentage (60%)
 //   COLOR         = #rrggbb or #rgb, sRGB as colour pickers show it; the
-//                   gradient holds it as linear light
+//                   gradient holds it as linear light. Or a number, a linear
+//                   grey level (0.5 or 50%), as a height gradient wants it
 //   INTERPOLATION = step, linear, smooth (the default), ease-in, ease-out,
 //                   cubic or blend; it applies to every knot
 #pragma once

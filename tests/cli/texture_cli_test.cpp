@@ -218,6 +218,15 @@ TEST_F(TextureCliTest, GradientsAreKnotListsWithAnInterpolation)
   EXPECT_EQ(stepValues, (std::set<std::uint16_t>{0, 255})) << "a step gradient has only its knots' colours";
   EXPECT_GT(smoothValues.size(), 10u) << "a smooth one blends between them";
 
+  // A number is a linear grey level, as a height map wants it.
+  ExpectSuccess(RunQuorvane({"texture", "--out", Path("half.png"), "--size", "8", "--mode", "height", "--set",
+                             "XQUORVANE_HEIGHT_GRADIENT=0:0.5,1:50%"}));
+  Image half;
+  ASSERT_TRUE(ReadPng(Path("half.png"), half, error)) << error;
+  EXPECT_EQ(half.bitDepth, 16);
+  for (const std::uint16_t v : half.samples)
+    ASSERT_NEAR(v, 32768, 1);
+
   for (const std::string bad : {"0:#zz0000", "1.5:#ffffff", "0:#ffffff,linear,1:#000000", "linear", "0:ffffff", ""})
   {
     const CommandResult r =

@@ -17,7 +17,7 @@ if ! command -v clang++-14 >/dev/null; then
 fi
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUORVANE_FUZZ=ON -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
+  -DQUORVANE_FUZZ=ON -DQUORVANE_WERROR=ON -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target scene_fuzz -j2
 
 scratch="$(mktemp -d)"

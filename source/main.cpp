@@ -1,14 +1,12 @@
 // Module entry: loads the resources and registers the shader and the generator.
 #include "hostapi/api.h"
+#include "hostapi/entry_protocol.h"
 #include "hostapi/module_entry.h"
 #include "plugin_ids.h"
 #include "quorvane_shader.h"
 #include "rockmaker.h"
 
 namespace {
-
-constexpr Int32 kMessageQuery = 0;
-constexpr Int32 kMessageLoadResources = 1;
 
 constexpr Int32 kRockMakerInfo = 33036; // 0x810C
 
@@ -46,8 +44,8 @@ Bool PluginMessage(Int32 id, void* /*data*/)
 {
   switch (id)
   {
-    case kMessageQuery: return true;
-    case kMessageLoadResources:
+    case ENTRY_MESSAGE_QUERY: return true;
+    case ENTRY_MESSAGE_LOAD_RESOURCES:
       if (GetModuleResource().Init(GeGetPluginPath()))
         return true;
       ApplicationOutput("Quorvane: failed to load resource file.");

@@ -18,7 +18,13 @@ std::string ResolvePluginsFolder(const std::string& option, const char* argv0)
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec)
     exe = std::filesystem::absolute(argv0);
-  return (exe.parent_path().parent_path() / "plugins").string();
+  // A build tree keeps plug-ins in plugins/ beside bin/; an installed tree in
+  // lib/quorvane/plugins/.
+  const std::filesystem::path prefix = exe.parent_path().parent_path();
+  const std::filesystem::path installed = prefix / "lib" / "quorvane" / "plugins";
+  if (!std::filesystem::is_directory(prefix / "plugins", ec) && std::filesystem::is_directory(installed, ec))
+    return installed.string();
+  return (prefix / "plugins").string();
 }
 
 std::vector<ModuleStatus> LoadModules(const std::string& folder)

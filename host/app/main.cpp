@@ -9,11 +9,13 @@
 #include "host/app/plugins_command.h"
 #include "host/app/rock_command.h"
 #include "host/app/texture_command.h"
+#include "quorvane_version.h"
 
 int main(int argc, char** argv)
 {
   CLI::App app{"quorvane: procedural rocks from the command line"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "quorvane " QUORVANE_VERSION_STRING);
   std::string pluginsOption;
   app.add_option("--plugins", pluginsOption, "Plug-ins folder (default: ../plugins beside the executable)");
   // Runs before any command loads a module, so every module sees the chosen version.

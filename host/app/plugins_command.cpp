@@ -19,12 +19,22 @@ const char* PluginTypeName(Int32 type)
   }
 }
 
+// A core record's version number (major * 10000 + minor * 100 + patch) as text.
+std::string VersionText(Int32 number)
+{
+  return std::to_string(number / 10000) + "." + std::to_string(number / 100 % 100) + "." +
+         std::to_string(number % 100);
+}
+
 int RunPlugins(const std::string& folder)
 {
   bool failed = false;
   for (const ModuleStatus& status : LoadModules(folder))
   {
-    std::cout << "module " << status.path << "\n";
+    std::cout << "module " << status.path;
+    if (!status.moduleId.empty())
+      std::cout << " (" << status.moduleId << " " << VersionText(status.moduleVersion) << ")";
+    std::cout << "\n";
     if (!status.error.empty())
     {
       std::cerr << "quorvane: " << status.error << "\n";

@@ -25,6 +25,13 @@ LoadedModule::LoadedModule(String path, void* handle, PluginMainFunction entry)
 // code may outlive the end action (the host frees its documents later).
 LoadedModule::~LoadedModule() { (void)handle_; }
 
+const CoreModuleRecord* LoadedModule::CoreRecord() const
+{
+  // g_core is a pointer variable; dlsym gives its address.
+  const auto* slot = static_cast<const void* const*>(dlsym(handle_, "g_core"));
+  return slot ? static_cast<const CoreModuleRecord*>(*slot) : nullptr;
+}
+
 std::unique_ptr<LoadedModule> OpenModule(const String& path, String& error)
 {
   namespace fs = std::filesystem;
@@ -56,16 +63,16 @@ StartReport StartModule(LoadedModule& module, const HostInterface& host)
 {
   StartReport report;
   report.initResult =
-      module.Call(kActionSystemInit, const_cast<HostInterface*>(&host), nullptr, module.Context());
-  if (report.initResult != 1)
+      module.Call(ENTRY_ACTION_SYSTEM_INIT, const_cast<HostInterface*>(&host), nullptr, module.Context());
+  if (report.initResult != ENTRY_RESULT_OK)
     return report;
   report.messageResult =
-      module.Call(kActionMessage, reinterpret_cast<void*>(intptr_t(kMessageLoadResources)), nullptr, nullptr);
-  report.startResult = module.Call(kActionStart, nullptr, nullptr, nullptr);
+      module.Call(ENTRY_ACTION_MESSAGE, reinterpret_cast<void*>(intptr_t(ENTRY_MESSAGE_LOAD_RESOURCES)), nullptr, nullptr);
+  report.startResult = module.Call(ENTRY_ACTION_START, nullptr, nullptr, nullptr);
   return report;
 }
 
-Int32 EndModule(LoadedModule& module) { return module.Call(kActionEnd, nullptr, nullptr, nullptr); }
+Int32 EndModule(LoadedModule& module) { return module.Call(ENTRY_ACTION_END, nullptr, nullptr, nullptr); }
 
 std::vector<String> FindModuleFiles(const String& pluginsFolder)
 {

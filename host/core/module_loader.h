@@ -5,16 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "hostapi/entry_protocol.h"
 #include "hostapi/host_interface.h"
 
 namespace qhost {
-
-// Entry actions and messages of plugin_main.
-constexpr Int32 kActionSystemInit = 1;
-constexpr Int32 kActionStart = 2;
-constexpr Int32 kActionEnd = 3;
-constexpr Int32 kActionMessage = 6;
-constexpr Int32 kMessageLoadResources = 1;
 
 using PluginMainFunction = Int32 (*)(Int32 action, void* p1, void* p2, void* p3);
 
@@ -31,6 +25,8 @@ public:
   Int32 Call(Int32 action, void* p1, void* p2, void* p3) const { return entry_(action, p1, p2, p3); }
   // The context handed over with the system-initialisation action.
   ModuleContext* Context() { return &context_; }
+  // The record the module's g_core points to; null when it exports none.
+  const CoreModuleRecord* CoreRecord() const;
 
 private:
   String path_;
@@ -47,7 +43,6 @@ struct StartReport
   Int32 initResult = 0;
   Int32 messageResult = 0;
   Int32 startResult = 0;
-  Bool Started() const { return initResult == 1 && startResult == 1; }
 };
 
 // System initialisation, message 1, start. Stops after a refused initialisation.

@@ -49,15 +49,18 @@ String FormatValue(const GeData& value, Int32 dtype, Int32 unit)
     case DA_VECTOR:
     {
       const Vector v = value.GetVector();
-      return "(" + WithUnit(v.x, unit) + ", " + WithUnit(v.y, unit) + ", " + WithUnit(v.z, unit) + ")";
+      String text = "(";
+      text.append(WithUnit(v.x, unit)).append(", ").append(WithUnit(v.y, unit)).append(", ");
+      text.append(WithUnit(v.z, unit)).append(")");
+      return text;
     }
-    case DA_STRING: return "\"" + value.GetString() + "\"";
+    case DA_STRING: return String("\"").append(value.GetString()).append("\"");
     case DA_ALIASLINK:
     {
       const Int64 uid = value.GetBaseLink().uid;
-      return uid == 0 ? String("none") : "node #" + std::to_string(uid);
+      return uid == 0 ? String("none") : String("node #").append(std::to_string(uid));
     }
-    default: return "(" + DescriptionTypeName(dtype) + ")";
+    default: return String("(").append(DescriptionTypeName(dtype)).append(")");
   }
 }
 

@@ -24,18 +24,24 @@ Host::Host()
 
 ModuleStatus Host::LoadModule(const String& path)
 {
-  ModuleStatus status{path, {}, {}};
+  ModuleStatus status;
+  status.path = path;
   auto module = OpenModule(path, status.error);
   if (!module)
     return status;
+  if (const CoreModuleRecord* record = module->CoreRecord(); record && record->moduleId)
+  {
+    status.moduleId = record->moduleId;
+    status.moduleVersion = record->version;
+  }
   status.report = StartModule(*module, interface_);
-  if (status.report.initResult == -3)
+  if (status.report.initResult == ENTRY_RESULT_REFUSED)
     status.error = path + ": the module refused this host (API version " + std::to_string(interface_.apiVersion) + ")";
-  else if (status.report.initResult != 1)
+  else if (status.report.initResult != ENTRY_RESULT_OK)
     status.error = path + ": system initialisation failed (" + std::to_string(status.report.initResult) + ")";
-  else if (status.report.messageResult != 1)
+  else if (status.report.messageResult != ENTRY_RESULT_OK)
     status.error = path + ": the module could not load its resources";
-  else if (status.report.startResult != 1)
+  else if (status.report.startResult != ENTRY_RESULT_OK)
     status.error = path + ": the module failed to start: " + core_.LastRegistrationError();
   modules_.push_back(std::move(module));
   return status;

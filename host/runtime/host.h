@@ -18,6 +18,8 @@ struct ModuleStatus
   String path;
   String error; // empty when the module started
   StartReport report;
+  String moduleId; // from the module's core record; empty when it exports none
+  Int32 moduleVersion = 0;
 };
 
 class Host

@@ -73,16 +73,16 @@ const HostInterface* HostReporting(Int32 apiVersion)
 
 Int32 SystemInit(LoadedModule& module, const HostInterface* host)
 {
-  return module.Call(kActionSystemInit, const_cast<HostInterface*>(host), nullptr, module.Context());
+  return module.Call(ENTRY_ACTION_SYSTEM_INIT, const_cast<HostInterface*>(host), nullptr, module.Context());
 }
 
 Int32 SendMessage(LoadedModule& module, Int32 id)
 {
-  return module.Call(kActionMessage, reinterpret_cast<void*>(intptr_t(id)), nullptr, nullptr);
+  return module.Call(ENTRY_ACTION_MESSAGE, reinterpret_cast<void*>(intptr_t(id)), nullptr, nullptr);
 }
 
-Int32 Start(LoadedModule& module) { return module.Call(kActionStart, nullptr, nullptr, nullptr); }
-Int32 End(LoadedModule& module) { return module.Call(kActionEnd, nullptr, nullptr, nullptr); }
+Int32 Start(LoadedModule& module) { return module.Call(ENTRY_ACTION_START, nullptr, nullptr, nullptr); }
+Int32 End(LoadedModule& module) { return module.Call(ENTRY_ACTION_END, nullptr, nullptr, nullptr); }
 
 std::vector<std::string> ModuleConsoleLines()
 {

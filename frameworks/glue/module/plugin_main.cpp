@@ -2,33 +2,17 @@
 // PluginStart, PluginMessage and PluginEnd, and keeps the module-wide state.
 #include <string>
 
+#include "hostapi/entry_protocol.h"
 #include "hostapi/host_interface.h"
 #include "hostapi/module_entry.h"
 #include "glue/module/module_state.h"
+#include "quorvane_version.h"
 
 #define QV_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-constexpr Int32 kActionInit = 1;
-constexpr Int32 kActionStart = 2;
-constexpr Int32 kActionEnd = 3;
-constexpr Int32 kActionQuery = 4;
-constexpr Int32 kActionMessage = 6;
-
-constexpr Int32 kResultOk = 1;
-constexpr Int32 kResultFailed = 0;
-constexpr Int32 kResultRefused = -3;
-constexpr Int32 kResultUnknown = -1;
-constexpr Int32 kResultQuery = 5;
-
-// The module's identity in the host's core object system.
-struct CoreModuleRecord
-{
-  const char* moduleId;
-  Int32 version;
-};
-const CoreModuleRecord kCoreModule{"net.quorvane.module", 1};
+const CoreModuleRecord kCoreModule{"net.quorvane.module", QUORVANE_VERSION_NUMBER};
 
 Int32 g_initCount = 0;
 GeResource g_resource;
@@ -46,22 +30,22 @@ bool BindHost(void* p1)
 Int32 SystemInit(void* p1, void* p3)
 {
   if (++g_initCount != 1)
-    return kResultOk;
+    return ENTRY_RESULT_OK;
   if (!BindHost(p1) || !p3)
-    return kResultRefused;
+    return ENTRY_RESULT_REFUSED;
   const auto* context = static_cast<const ModuleContext*>(p3);
   glue::SetModulePath(context->modulePath ? context->modulePath : "");
-  return kResultOk;
+  return ENTRY_RESULT_OK;
 }
 
 Int32 SystemEnd()
 {
   if (--g_initCount != 0)
-    return kResultOk;
+    return ENTRY_RESULT_OK;
   PluginEnd();
   g_resource.Free();
   glue::SetModulePath("");
-  return kResultOk;
+  return ENTRY_RESULT_OK;
 }
 
 } // namespace
@@ -76,13 +60,13 @@ QV_EXPORT Int32 plugin_main(Int32 action, void* p1, void* p2, void* p3)
 {
   switch (action)
   {
-    case kActionInit: return SystemInit(p1, p3);
-    case kActionStart: return PluginStart() ? kResultOk : kResultFailed;
-    case kActionEnd: return SystemEnd();
-    case kActionQuery: return kResultQuery;
-    case kActionMessage:
-      return PluginMessage(Int32(reinterpret_cast<intptr_t>(p1)), p2) ? kResultOk : kResultUnknown;
-    default: return kResultUnknown;
+    case ENTRY_ACTION_SYSTEM_INIT: return SystemInit(p1, p3);
+    case ENTRY_ACTION_START: return PluginStart() ? ENTRY_RESULT_OK : ENTRY_RESULT_FAILED;
+    case ENTRY_ACTION_END: return SystemEnd();
+    case ENTRY_ACTION_QUERY: return ENTRY_RESULT_QUERY;
+    case ENTRY_ACTION_MESSAGE:
+      return PluginMessage(Int32(reinterpret_cast<intptr_t>(p1)), p2) ? ENTRY_RESULT_OK : ENTRY_RESULT_UNKNOWN;
+    default: return ENTRY_RESULT_UNKNOWN;
   }
 }
 

@@ -1,14 +1,28 @@
 #include "host/app/app_context.h"
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "host/core/console.h"
 
 namespace qhost::app {
 namespace {
-size_t g_printedLines = 0;
+
+struct ConsoleRoute
+{
+  bool verbose = false;
+  std::ofstream file;
+  size_t passedLines = 0;
+};
+
+ConsoleRoute& Route()
+{
+  static ConsoleRoute route;
+  return route;
 }
+
+} // namespace
 
 std::string ResolvePluginsFolder(const std::string& option, const char* argv0)
 {
@@ -37,13 +51,41 @@ std::vector<ModuleStatus> LoadModules(const std::string& folder)
   return statuses;
 }
 
+const PluginInfo& FindPlugin(const std::string& descriptionName)
+{
+  std::string known;
+  for (const PluginInfo* plugin : NodeFactory::Instance().Plugins())
+  {
+    if (plugin->registration.description == descriptionName)
+      return *plugin;
+    known += (known.empty() ? "" : ", ") + plugin->registration.description;
+  }
+  throw UsageError("unknown plug-in \"" + descriptionName + "\" (known: " + (known.empty() ? "none" : known) + ")");
+}
+
+void RouteConsole(bool verbose, const std::string& file)
+{
+  ConsoleRoute& route = Route();
+  route.verbose = verbose;
+  if (file.empty())
+    return;
+  route.file.open(file, std::ios::trunc);
+  if (!route.file)
+    throw UsageError("--console " + file + ": cannot write this file");
+}
+
 void FlushConsole()
 {
+  ConsoleRoute& route = Route();
   const auto lines = Console::Instance().Lines();
-  for (; g_printedLines < lines.size(); ++g_printedLines)
+  for (; route.passedLines < lines.size(); ++route.passedLines)
   {
-    const ConsoleLine& line = lines[g_printedLines];
-    (line.kind == OUTPUT::DIAGNOSTIC ? std::cerr : std::cout) << "[console] " << line.text << "\n";
+    const ConsoleLine& line = lines[route.passedLines];
+    const char* kind = line.kind == OUTPUT::DIAGNOSTIC ? "[diagnostic] " : "[console] ";
+    if (route.verbose)
+      std::cerr << kind << line.text << "\n";
+    if (route.file.is_open())
+      route.file << kind << line.text << "\n" << std::flush;
   }
 }
 

@@ -1,16 +1,17 @@
 // What every command of the application shares: the host with its modules
-// loaded, and the plug-ins folder they came from.
+// loaded, the plug-ins folder they came from, and where the console goes.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "host/core/node_factory.h"
 #include "host/runtime/host.h"
 
 namespace qhost::app {
 
-// Thrown for bad input; main prints it and exits non-zero.
+// Thrown for bad input; main prints it and exits with 2.
 struct UsageError : std::runtime_error
 {
   using std::runtime_error::runtime_error;
@@ -22,7 +23,17 @@ std::string ResolvePluginsFolder(const std::string& option, const char* argv0);
 // Loads every module of the folder; throws UsageError when none starts.
 std::vector<ModuleStatus> LoadModules(const std::string& folder);
 
-// Prints the console lines written since the last call.
+// The registered plug-in with this description name (oxrock, XQuorvane);
+// throws UsageError listing the known ones.
+const PluginInfo& FindPlugin(const std::string& descriptionName);
+
+// Where the console lines of the host and the modules go: to stderr with
+// verbose, to file when it is not empty (created now, so an unwritable file
+// is refused before any work), nowhere otherwise. Throws UsageError.
+void RouteConsole(bool verbose, const std::string& file);
+
+// Passes the console lines written since the last call where RouteConsole
+// said.
 void FlushConsole();
 
 } // namespace qhost::app

@@ -6,9 +6,13 @@
 #include <optional>
 
 #include "host/app/app_context.h"
+#include "host/app/file_units.h"
+#include "host/app/generator_layers.h"
+#include "host/app/output_check.h"
 #include "host/core/document_node.h"
 #include "host/core/node_factory.h"
 #include "host/description/attribute_view.h"
+#include "host/description/description_impl.h"
 #include "host/io/scene_file.h"
 
 namespace qhost::app {
@@ -21,35 +25,9 @@ struct DescribeOptions
   std::vector<int> presses;
   std::string scene; // describe the first node of the plug-in in this scene file
   std::string save;  // write the document here afterwards
+  FileUnitOptions units;
+  bool choices = false;
 };
-
-// The generator's layer controls, found by their identifiers in its resource.
-struct LayerControls
-{
-  Int32 count = 0;
-  Int32 add = 0;
-  Int32 remove = 0;
-};
-
-const PluginInfo& FindPluginByName(const std::string& name)
-{
-  std::string known;
-  for (const PluginInfo* plugin : NodeFactory::Instance().Plugins())
-  {
-    if (plugin->registration.description == name)
-      return *plugin;
-    known += (known.empty() ? "" : ", ") + plugin->registration.description;
-  }
-  throw UsageError("unknown plug-in \"" + name + "\" (known: " + known + ")");
-}
-
-Int32 IdentifiedElement(const PluginInfo& plugin, const char* ident)
-{
-  for (const DescElement& element : plugin.description.elements)
-    if (element.settings.GetString(kDescIdent) == ident)
-      return element.id[0].id;
-  throw UsageError(plugin.registration.description + " has no noise layers");
-}
 
 // A new node of the plug-in as the menu makes it: an object goes into a new
 // document and is told it was created from the menu; a shader stands alone.
@@ -137,30 +115,54 @@ AttributeView Press(NodeCore& node, const AttributeView& view, int id)
   return DescribeNode(node);
 }
 
-AttributeView SetLayerCount(NodeCore& node, const LayerControls& controls, AttributeView view, int target)
+AttributeView SetLayerCount(NodeCore& node, const GeneratorControls& controls, AttributeView view, int target)
 {
   for (;;)
   {
-    const Int32 count = node.data.GetInt32(controls.count);
+    const Int32 count = node.data.GetInt32(controls.layerCount);
     if (count == target)
       return view;
-    view = Press(node, view, count < target ? controls.add : controls.remove);
-    if (node.data.GetInt32(controls.count) == count)
+    view = Press(node, view, count < target ? controls.addLayer : controls.removeLayer);
+    if (node.data.GetInt32(controls.layerCount) == count)
       throw UsageError("the layer count stays at " + std::to_string(count));
+  }
+}
+
+// The generator's layer parameters carry no identifiers of their own; show
+// the ones --set accepts for them.
+void NameLayerParameters(NodeCore& node, AttributeView& view)
+{
+  DescriptionImpl description;
+  if (!BuildDescription(node, description))
+    return;
+  for (Int32 layer = 1;; ++layer)
+  {
+    const std::vector<DescElement> elements = LayerElements(description.Elements(), layer);
+    if (elements.empty())
+      return;
+    for (AttributeGroup& group : view.groups)
+      for (AttributeElement& shown : group.elements)
+        for (const DescElement& e : elements)
+          if (shown.id == e.id)
+            shown.ident = e.settings.GetString(kDescIdent);
   }
 }
 
 int RunDescribe(const std::string& folder, const DescribeOptions& options)
 {
+  const MeshFileFrame frame = ResolveFileFrame(options.units);
+  if (!options.save.empty())
+    CheckOutputPath(options.save, "--save");
   for (const ModuleStatus& status : LoadModules(folder))
     if (!status.error.empty())
       std::cerr << "quorvane: " << status.error << "\n";
-  const PluginInfo& plugin = FindPluginByName(options.name);
-  LayerControls controls;
-  if (options.layers >= 0)
-    controls = LayerControls{IdentifiedElement(plugin, "OXROCK_LAYER_COUNT"),
-                             IdentifiedElement(plugin, "OXROCK_ADD_LAYER"),
-                             IdentifiedElement(plugin, "OXROCK_REMOVE_LAYER")};
+  const PluginInfo& plugin = FindPlugin(options.name);
+  const bool generator = plugin.registration.description == kGeneratorDescription;
+  if (options.layers >= 0 && !generator)
+    throw UsageError("--layers: " + plugin.registration.description + " has no noise layers");
+  GeneratorControls controls;
+  if (generator)
+    controls = FindGeneratorControls(plugin.description.elements);
   {
     std::optional<MenuNode> created;
     std::optional<SceneNode> loaded;
@@ -174,7 +176,9 @@ int RunDescribe(const std::string& folder, const DescribeOptions& options)
       view = SetLayerCount(node, controls, std::move(view), options.layers);
     for (const int id : options.presses)
       view = Press(node, view, id);
-    std::cout << FormatAttributeView(view);
+    if (generator)
+      NameLayerParameters(node, view);
+    std::cout << FormatAttributeView(view, {frame.unit, options.choices});
     FlushConsole();
     std::string error;
     if (!options.save.empty() && !SaveSceneFile(options.save, *document, error))
@@ -195,6 +199,8 @@ void AddDescribeCommand(CLI::App& app, const char* argv0, std::string& pluginsOp
       ->check(CLI::Range(1, std::numeric_limits<int>::max()));
   cmd->add_option("--scene", options->scene, "Describe the plug-in's first node in this scene file (JSON)");
   cmd->add_option("--save", options->save, "Write the document (JSON) after the presses");
+  AddFileUnitOptions(cmd, options->units, false);
+  cmd->add_flag("--choices", options->choices, "Also list the values and labels of every choice parameter");
   cmd->add_option("--press", options->presses, "Press the button with this ID (repeatable, in order)")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);

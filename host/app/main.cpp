@@ -7,6 +7,7 @@
 #include "host/app/describe_command.h"
 #include "host/app/noise_gallery_command.h"
 #include "host/app/plugins_command.h"
+#include "host/app/progress.h"
 #include "host/app/rock_command.h"
 #include "host/app/texture_command.h"
 #include "quorvane_version.h"
@@ -23,6 +24,17 @@ int main(int argc, char** argv)
          "--host-api-version", [](Int32 version) { qhost::Host::Instance().SetApiVersion(version); },
          "Host API version reported to the modules (default " + std::to_string(qhost::kHostApiVersion) + ")")
       ->check(CLI::PositiveNumber);
+  bool verbose = false;
+  std::string consoleFile;
+  bool progress = false;
+  app.add_flag("-v,--verbose", verbose, "Print the console lines of the host and the modules on stderr");
+  app.add_option("--console", consoleFile, "Write the console lines of the host and the modules to this file");
+  app.add_flag("--progress", progress, "Report every step on stderr, also when stderr is not a terminal");
+  // Runs after the options are read and before the command does any work.
+  app.parse_complete_callback([&] {
+    qhost::app::RouteConsole(verbose, consoleFile);
+    qhost::app::ShowProgressAlways(progress);
+  });
   qhost::app::AddPluginsCommand(app, argv[0], pluginsOption);
   qhost::app::AddDescribeCommand(app, argv[0], pluginsOption);
   qhost::app::AddRockCommand(app, argv[0], pluginsOption);

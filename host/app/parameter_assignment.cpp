@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <iostream>
+#include <numbers>
 
 #include "host/app/app_context.h"
 #include "host/app/gradient_argument.h"
+#include "host/description/value_text.h"
 
 namespace qhost::app {
 namespace {
@@ -19,30 +22,16 @@ std::string Normalized(const std::string& text)
   return out;
 }
 
-std::string Label(const DescElement& e)
+[[noreturn]] void Fail(const Assignment& assignment, const std::string& expected)
 {
-  const std::string ident = e.settings.GetString(kDescIdent);
-  return ident.empty() ? e.settings.GetString(DESC_NAME) : ident;
+  throw UsageError("--set " + assignment.text + ": expected " + expected);
 }
 
-[[noreturn]] void Fail(const DescElement& e, const std::string& text, const char* expected)
+bool ParseNumber(std::string_view text, Float& out)
 {
-  throw UsageError("--set " + Label(e) + "=" + text + ": expected " + expected);
-}
-
-bool ParseFloat(const std::string& text, Float& out)
-{
-  std::string t = text;
-  bool percent = !t.empty() && t.back() == '%';
-  if (percent)
-    t.pop_back();
-  const char* end = t.data() + t.size();
-  const auto result = std::from_chars(t.data(), end, out);
-  if (result.ec != std::errc() || result.ptr != end || t.empty() || !std::isfinite(out))
-    return false;
-  if (percent)
-    out /= 100.0;
-  return true;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, out);
+  return result.ec == std::errc() && result.ptr == end && !text.empty() && std::isfinite(out);
 }
 
 bool ParseInt(const std::string& text, Int32& out)
@@ -52,16 +41,130 @@ bool ParseInt(const std::string& text, Int32& out)
   return result.ec == std::errc() && result.ptr == end && !text.empty();
 }
 
-GeData ParseChoiceOrInt(const DescElement& e, const std::string& text)
+bool StripSuffix(std::string_view& text, std::string_view suffix)
+{
+  if (text.size() <= suffix.size() || text.substr(text.size() - suffix.size()) != suffix)
+    return false;
+  text.remove_suffix(suffix.size());
+  return true;
+}
+
+// One number as stored, read in the unit the attribute manager shows: a
+// percentage (with or without "%"), degrees, or a length in the context's
+// unit unless a suffix names another. Unitless numbers take "%" as /100.
+bool ParseMeasure(std::string_view text, Int32 unit, const LengthUnit& lengthUnit, Float& out)
+{
+  switch (unit)
+  {
+    case DESC_UNIT_PERCENT:
+      StripSuffix(text, "%");
+      if (!ParseNumber(text, out))
+        return false;
+      out /= 100.0;
+      return true;
+    case DESC_UNIT_DEGREE:
+      if (!StripSuffix(text, "\u00b0"))
+        StripSuffix(text, "deg");
+      if (!ParseNumber(text, out))
+        return false;
+      out *= std::numbers::pi / 180.0;
+      return true;
+    case DESC_UNIT_METER:
+    {
+      LengthUnit typed = lengthUnit;
+      for (const LengthUnit& candidate : {kMillimetre, kCentimetre, kMetre})
+        if (StripSuffix(text, candidate.symbol))
+        {
+          typed = candidate;
+          break;
+        }
+      if (!ParseNumber(text, out))
+        return false;
+      out *= typed.hostUnits;
+      return true;
+    }
+    default:
+    {
+      const bool percent = StripSuffix(text, "%");
+      if (!ParseNumber(text, out))
+        return false;
+      if (percent)
+        out /= 100.0;
+      return true;
+    }
+  }
+}
+
+const char* MeasureExpected(Int32 unit)
+{
+  switch (unit)
+  {
+    case DESC_UNIT_PERCENT: return "a percentage such as 50 or 50%";
+    case DESC_UNIT_DEGREE: return "an angle in degrees";
+    case DESC_UNIT_METER: return "a length such as 2, 2m, 15cm or 40mm (plain numbers are in the --unit)";
+    default: return "a number";
+  }
+}
+
+GeData ParseChoiceOrInt(const DescElement& e, const Assignment& assignment)
 {
   Int32 v = 0;
-  if (ParseInt(text, v))
+  if (ParseInt(assignment.value, v))
     return GeData(v);
   const BaseContainer cycle = e.settings.GetContainer(DESC_CYCLE);
+  std::string labels;
   for (Int32 i = 0; i < cycle.GetEntryCount(); ++i)
-    if (!text.empty() && Normalized(cycle.GetIndexData(i).GetString()) == Normalized(text))
+  {
+    const std::string label = cycle.GetIndexData(i).GetString();
+    if (!assignment.value.empty() && Normalized(label) == Normalized(assignment.value))
       return GeData(cycle.GetIndexId(i));
-  Fail(e, text, cycle.GetEntryCount() ? "a whole number or one of the choice labels" : "a whole number");
+    labels += (labels.empty() ? "" : ", ") + label;
+  }
+  Fail(assignment, labels.empty() ? "a whole number" : "a whole number or one of: " + labels);
+}
+
+Vector ParseVector(const DescElement& e, const Assignment& assignment, const AssignmentContext& context)
+{
+  const Int32 unit = e.settings.GetInt32(DESC_UNIT);
+  const std::string expected = std::string(MeasureExpected(unit)) + ", or three of them as x,y,z";
+  std::vector<std::string_view> parts;
+  std::string_view rest = assignment.value;
+  for (size_t comma; (comma = rest.find(',')) != std::string_view::npos; rest.remove_prefix(comma + 1))
+    parts.push_back(rest.substr(0, comma));
+  parts.push_back(rest);
+  if (parts.size() != 1 && parts.size() != 3)
+    Fail(assignment, expected);
+  Float c[3] = {};
+  for (size_t i = 0; i < parts.size(); ++i)
+    if (!ParseMeasure(parts[i], unit, context.lengthUnit, c[i]))
+      Fail(assignment, expected);
+  return parts.size() == 1 ? Vector(c[0]) : Vector(c[0], c[1], c[2]);
+}
+
+// A limit's value for one component; a Float limit holds for every component.
+std::optional<Float> LimitComponent(const BaseContainer& settings, Int32 key, int component)
+{
+  const GeData limit = ElementLimit(settings, key);
+  switch (limit.GetType())
+  {
+    case DA_REAL: return limit.GetFloat();
+    case DA_LONG: return Float(limit.GetInt32());
+    case DA_VECTOR:
+    {
+      const Vector v = limit.GetVector();
+      return component == 0 ? v.x : component == 1 ? v.y : v.z;
+    }
+    default: return std::nullopt;
+  }
+}
+
+Float Clamp(const BaseContainer& settings, Float v, int component)
+{
+  if (const auto low = LimitComponent(settings, DESC_MIN, component); low && v < *low)
+    v = *low;
+  if (const auto high = LimitComponent(settings, DESC_MAX, component); high && v > *high)
+    v = *high;
+  return v;
 }
 
 } // namespace
@@ -71,7 +174,12 @@ Assignment ParseAssignment(const std::string& text)
   const auto eq = text.find('=');
   if (eq == std::string::npos || eq == 0)
     throw UsageError("--set " + text + ": expected NAME_OR_ID=VALUE");
-  return {text.substr(0, eq), text.substr(eq + 1)};
+  return {text.substr(0, eq), text.substr(eq + 1), text};
+}
+
+bool ParseLength(std::string_view text, const LengthUnit& unit, Float& hostUnits)
+{
+  return ParseMeasure(text, DESC_UNIT_METER, unit, hostUnits);
 }
 
 const DescElement* FindElement(const std::vector<DescElement>& elements, const std::string& name)
@@ -89,16 +197,18 @@ const DescElement* FindElement(const std::vector<DescElement>& elements, const s
   return nullptr;
 }
 
-GeData ParseValue(const DescElement& e, const std::string& text)
+GeData ParseValue(const DescElement& e, const Assignment& assignment, const AssignmentContext& context)
 {
+  const std::string& text = assignment.value;
   switch (e.Type())
   {
-    case DTYPE_LONG: return ParseChoiceOrInt(e, text);
+    case DTYPE_LONG: return ParseChoiceOrInt(e, assignment);
     case DTYPE_REAL:
     {
       Float v = 0.0;
-      if (!ParseFloat(text, v))
-        Fail(e, text, "a number");
+      const Int32 unit = e.settings.GetInt32(DESC_UNIT);
+      if (!ParseMeasure(text, unit, context.lengthUnit, v))
+        Fail(assignment, MeasureExpected(unit));
       return GeData(v);
     }
     case DTYPE_BOOL:
@@ -108,44 +218,57 @@ GeData ParseValue(const DescElement& e, const std::string& text)
         return GeData(true);
       if (t == "FALSE" || t == "OFF" || t == "0" || t == "NO")
         return GeData(false);
-      Fail(e, text, "true or false");
+      Fail(assignment, "true or false");
     }
-    case DTYPE_VECTOR:
-    {
-      Float c[3] = {};
-      size_t start = 0;
-      int count = 0;
-      for (; count < 3 && start <= text.size(); ++count)
-      {
-        const size_t comma = text.find(',', start);
-        const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (!ParseFloat(part, c[count]))
-          Fail(e, text, "a vector x,y,z or one number");
-        if (comma == std::string::npos)
-        {
-          ++count;
-          break;
-        }
-        start = comma + 1;
-      }
-      if (count == 1)
-        return GeData(Vector(c[0]));
-      if (count != 3 || start > text.size() || text.find(',', start) != std::string::npos)
-        Fail(e, text, "a vector x,y,z or one number");
-      return GeData(Vector(c[0], c[1], c[2]));
-    }
+    case DTYPE_VECTOR: return GeData(ParseVector(e, assignment, context));
     case DTYPE_STRING: return GeData(text);
-    case CUSTOMDATATYPE_GRADIENT: return ParseGradientValue("--set " + Label(e), text);
-    default: Fail(e, text, "a parameter that takes a value (this one does not)");
+    case CUSTOMDATATYPE_GRADIENT: return ParseGradientValue("--set " + assignment.name, text);
+    case DTYPE_BASELISTLINK:
+      if (context.linkByName)
+        return GeData(BaseLink{context.linkByName(e, text)->GetUniqueId()});
+      Fail(assignment, "a parameter that can be set here (links cannot)");
+    default: Fail(assignment, "a parameter that takes a value (this one does not)");
   }
 }
 
-void ApplyAssignment(BaseList2D* node, const std::vector<DescElement>& elements, const Assignment& assignment)
+GeData ClampToLimits(const DescElement& e, const GeData& value)
+{
+  switch (value.GetType())
+  {
+    case DA_LONG:
+      if (e.Type() != DTYPE_LONG)
+        return value;
+      return GeData(Int32(Clamp(e.settings, value.GetInt32(), 0)));
+    case DA_REAL: return GeData(Clamp(e.settings, value.GetFloat(), 0));
+    case DA_VECTOR:
+    {
+      const Vector v = value.GetVector();
+      return GeData(Vector(Clamp(e.settings, v.x, 0), Clamp(e.settings, v.y, 1), Clamp(e.settings, v.z, 2)));
+    }
+    default: return value;
+  }
+}
+
+void ApplyAssignment(BaseList2D* node, const std::vector<DescElement>& elements, const Assignment& assignment,
+                     const AssignmentContext& context)
 {
   const DescElement* element = FindElement(elements, assignment.name);
   if (!element)
-    throw UsageError("--set " + assignment.name + ": no such parameter");
-  const GeData value = ParseValue(*element, assignment.value);
+    throw UsageError("--set " + assignment.text + ": no parameter \"" + assignment.name +
+                     "\" (quorvane describe lists them)");
+  const GeData typed = ParseValue(*element, assignment, context);
+  const GeData value = ClampToLimits(*element, typed);
+  if (!(value == typed))
+  {
+    const Int32 unit = element->settings.GetInt32(DESC_UNIT);
+    std::cerr << "quorvane: warning: --set " << assignment.text << ": " << element->settings.GetString(DESC_NAME)
+              << " is limited to "
+              << FormatRange(ElementLimit(element->settings, DESC_MIN), ElementLimit(element->settings, DESC_MAX),
+                             element->Type(), unit, context.lengthUnit)
+              << "; "
+              << FormatValue(typed, element->Type(), unit, context.lengthUnit) << " given, "
+              << FormatValue(value, element->Type(), unit, context.lengthUnit) << " used\n";
+  }
   node->SetParameter(DescID(element->id[0]), value, DESCFLAGS_SET::USERINTERACTION);
 }
 

@@ -1,14 +1,21 @@
-// Progress shown on a terminal while a long step runs.
+// Progress shown on stderr while a long step runs: on a terminal, a line
+// redrawn in place once the step has taken half a second; with
+// ShowProgressAlways, also a line per step (and per tenth of a fraction)
+// when stderr is a file or a pipe.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
 namespace qhost::app {
 
-// While alive, prints "<label>... N.Ns" on stderr every half second, when stderr
-// is a terminal; silent otherwise.
+// --progress: report every step, whether or not stderr is a terminal.
+void ShowProgressAlways(bool always);
+
+// While alive, prints "<label>... N.Ns" every tenth of a second after the
+// first half second; with ShowProgressAlways, "<label>: N.Ns" when it ends.
 class ElapsedProgress
 {
 public:
@@ -19,16 +26,19 @@ public:
 
 private:
   std::string label_;
+  std::chrono::steady_clock::time_point start_;
   std::atomic<bool> done_{false};
   std::thread ticker_;
 };
 
-// A fraction-done bar on a terminal; Update is called from one thread.
+// A fraction-done bar; Update is called from one thread.
 class FractionProgress
 {
 public:
   explicit FractionProgress(std::string label);
   ~FractionProgress();
+  FractionProgress(const FractionProgress&) = delete;
+  FractionProgress& operator=(const FractionProgress&) = delete;
   void Update(double fraction);
 
 private:

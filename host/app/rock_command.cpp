@@ -1,9 +1,12 @@
 #include "host/app/rock_command.h"
 
+#include <chrono>
+#include <cstdio>
 #include <iostream>
 
 #include "host/app/app_context.h"
 #include "host/app/file_units.h"
+#include "host/app/output_check.h"
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
 #include "host/app/rock_scene.h"
@@ -19,6 +22,7 @@ struct RockOptions
 {
   std::string input;
   std::string scene;
+  std::string primitive; // empty: a cube unless --input or --scene gives the child
   std::string save;
   std::string out = "rock.glb";
   std::vector<std::string> sets;
@@ -34,6 +38,72 @@ struct RockOptions
   FileUnitOptions units;
 };
 
+// What the options ask for, read and checked before any module is loaded.
+struct RockJob
+{
+  MeshFileFrame frame;
+  Int32 primitive = Ocube;
+  TextureKind textureKind = TextureKind::Color;
+  std::optional<TextureProjection> projection;
+  bool colorTexture = false;
+  std::vector<FieldArgument> fields;
+  std::vector<Assignment> assignments;
+};
+
+Int32 PrimitiveType(const std::string& name)
+{
+  if (name.empty() || name == "cube")
+    return Ocube;
+  if (name == "sphere")
+    return Osphere;
+  if (name == "plane")
+    return Oplane;
+  throw UsageError("--primitive " + name + ": expected cube, sphere or plane");
+}
+
+RockJob CheckOptions(const RockOptions& options)
+{
+  RockJob job;
+  job.frame = ResolveFileFrame(options.units);
+  job.primitive = PrimitiveType(options.primitive);
+  job.textureKind = ParseTextureKind("--texture-mode", options.textureMode);
+  job.projection = ParseProjection(options.projection);
+  job.colorTexture = options.texture && job.textureKind == TextureKind::Color;
+  if (!options.scene.empty() && !options.input.empty())
+    throw UsageError("--scene and --input both give the generator's child; use one");
+  if (!options.primitive.empty() && (!options.scene.empty() || !options.input.empty()))
+    throw UsageError("--primitive chooses the child of a new generator; it cannot go with --scene or --input");
+  const std::string extension = LowerCaseExtension(options.out);
+  if (extension != ".obj" && extension != ".ply" && !IsGltfPath(options.out))
+    throw UsageError("--out " + options.out + ": unknown mesh file extension (use .obj, .ply, .glb or .gltf)");
+  if (job.colorTexture && !IsGltfPath(options.out))
+    throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
+  CheckOutputPath(options.out, "--out");
+  if (options.texture && !job.colorTexture)
+    CheckOutputPath(HeightMapPathBeside(options.out), "--texture-mode height");
+  if (!options.preview.empty())
+    CheckOutputPath(options.preview, "--preview");
+  if (!options.save.empty())
+    CheckOutputPath(options.save, "--save");
+  for (const std::string& field : options.fields)
+    job.fields.push_back(ParseFieldArgument(field, job.frame.unit));
+  for (const std::string& set : options.sets)
+    job.assignments.push_back(ParseAssignment(set));
+  return job;
+}
+
+// The shader's settings are applied after the build; reading them now stops
+// a run with a bad one before the build.
+void CheckShaderSettings(const std::vector<std::string>& sets)
+{
+  const std::vector<DescElement>& elements = QuorvaneShaderPlugin().description.elements;
+  for (const std::string& set : sets)
+  {
+    const Assignment assignment = ParseAssignment(set);
+    ParseValue(RequireElement(elements, assignment), assignment, {});
+  }
+}
+
 void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<const Vector> normals,
                   const Image* texture)
 {
@@ -48,33 +118,55 @@ void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<co
   std::cout << "wrote " << options.preview << "\n";
 }
 
-int RunRock(const RockOptions& options, const std::string& pluginsFolder)
+// "2.68 x 2.71 x 2.66 m": the mesh's bounding box in metres.
+std::string SizeInMetres(const MeshData& mesh)
 {
-  const MeshFileFrame frame = ResolveFileFrame(options.units);
-  const std::string extension = LowerCaseExtension(options.out);
-  const TextureKind textureKind = ParseTextureKind("--texture-mode", options.textureMode);
-  const std::optional<TextureProjection> projection = ParseProjection(options.projection);
-  const bool colorTexture = options.texture && textureKind == TextureKind::Color;
-  if (colorTexture && extension != ".glb" && extension != ".gltf")
-    throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
+  if (mesh.points.empty())
+    return "empty";
+  Vector low = mesh.points.front(), high = low;
+  for (const Vector& p : mesh.points)
+  {
+    low = Vector(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+    high = Vector(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+  }
+  const Vector size = (high - low) / kMetre.hostUnits;
+  char text[96];
+  std::snprintf(text, sizeof(text), "%.2f x %.2f x %.2f m", size.x, size.y, size.z);
+  return text;
+}
+
+RockScene MakeScene(const RockOptions& options, const RockJob& job)
+{
+  if (!options.scene.empty())
+    return RockScene::FromSceneFile(options.scene);
+  if (!options.input.empty())
+    return RockScene::WithMeshFile(options.input, job.frame);
+  return RockScene::WithPrimitive(job.primitive);
+}
+
+void RunRock(const RockOptions& options, const std::string& pluginsFolder)
+{
+  const RockJob job = CheckOptions(options);
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
       throw UsageError(status.error);
+  if (options.texture)
+    CheckShaderSettings(options.textureBake.sets);
 
-  if (!options.scene.empty() && !options.input.empty())
-    throw UsageError("--scene and --input both give the generator's child; use one");
-  RockScene scene = !options.scene.empty()  ? RockScene::FromSceneFile(options.scene)
-                    : options.input.empty() ? RockScene::WithCube()
-                                            : RockScene::WithMeshFile(options.input, frame);
+  RockScene scene = MakeScene(options, job);
   for (int i = 0; i < options.addLayers; ++i)
-    scene.PressGeneratorButton(kAddLayerButton);
+    scene.AddLayer();
   for (int i = 0; i < options.removeLayers; ++i)
-    scene.PressGeneratorButton(kRemoveLayerButton);
-  for (const std::string& field : options.fields)
-    scene.AddField(ParseFieldSpec(field));
-  for (const std::string& set : options.sets)
-    scene.Assign(ParseAssignment(set));
+    scene.RemoveLayer();
+  for (const FieldArgument& field : job.fields)
+    scene.AddField(field);
+  AssignmentContext context;
+  context.lengthUnit = job.frame.unit;
+  for (const Assignment& assignment : job.assignments)
+    scene.Assign(assignment, context);
+  FlushConsole();
 
+  const auto start = std::chrono::steady_clock::now();
   MeshData mesh;
   {
     ElapsedProgress progress("Building rock");
@@ -85,22 +177,28 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
   if (options.texture)
   {
     ShaderBakeSettings bake = options.textureBake;
-    bake.kind = textureKind;
-    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, projection, bake);
+    bake.kind = job.textureKind;
+    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, job.projection, bake);
     FlushConsole();
   }
   const std::vector<Vector> normals = scene.CornerNormals(mesh);
   MeshWriteOptions writeOptions;
-  writeOptions.baseColorTexture = colorTexture ? &texture : nullptr;
-  writeOptions.frame = frame;
+  writeOptions.baseColorTexture = job.colorTexture ? &texture : nullptr;
+  writeOptions.frame = job.frame;
   std::string error;
-  if (!WriteMesh(options.out, mesh, normals, writeOptions, error))
-    throw std::runtime_error(error);
-  std::cout << "wrote " << options.out << ": " << mesh.points.size() << " points, " << mesh.polygons.size()
-            << " polygons" << (colorTexture ? ", textured" : "") << "\n";
+  {
+    ElapsedProgress progress("Writing " + options.out);
+    if (!WriteMesh(options.out, mesh, normals, writeOptions, error))
+      throw std::runtime_error(error);
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  char timing[32];
+  std::snprintf(timing, sizeof(timing), "%.2f s", seconds);
+  std::cout << options.out << ": " << mesh.points.size() << " points, " << mesh.polygons.size() << " polygons, "
+            << SizeInMetres(mesh) << ", " << timing << (job.colorTexture ? ", textured" : "") << "\n";
   // A height map is data, not colour: it goes beside the mesh, never into its
   // base colour.
-  if (options.texture && !colorTexture)
+  if (options.texture && !job.colorTexture)
   {
     const std::string heightPath = HeightMapPathBeside(options.out);
     if (!WritePng(heightPath, texture, error))
@@ -109,13 +207,12 @@ int RunRock(const RockOptions& options, const std::string& pluginsFolder)
               << " height, 16-bit linear\n";
   }
   if (!options.preview.empty())
-    WritePreview(options, mesh, normals, colorTexture ? &texture : nullptr);
+    WritePreview(options, mesh, normals, job.colorTexture ? &texture : nullptr);
   if (!options.save.empty())
   {
     scene.SaveScene(options.save);
     std::cout << "wrote " << options.save << "\n";
   }
-  return 0;
 }
 
 } // namespace
@@ -125,6 +222,8 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
   auto options = std::make_shared<RockOptions>();
   CLI::App* cmd = app.add_subcommand("rock", "Build a rock and write it as OBJ, PLY or glTF (.glb/.gltf)");
   cmd->add_option("--input", options->input, "Mesh file (.obj, .ply, .glb, .gltf) used as the child; default a cube");
+  cmd->add_option("--primitive", options->primitive,
+                  "The child when there is no --input or --scene: cube (default), sphere or plane");
   cmd->add_option("--scene", options->scene,
                   "Scene file (JSON) to start from; the generator is its first Quorvane Maker");
   cmd->add_option("--save", options->save, "Write the scene (JSON) after the build");
@@ -132,12 +231,13 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
   AddFileUnitOptions(cmd, options->units, true);
   cmd->add_option("--set", options->sets,
                   "NAME_OR_ID=VALUE for a generator parameter (OXROCK_SEED=7, 2000=5) or a layer parameter "
-                  "(layer1.OXROCK_LAYER_STRENGTH=150%, layer2.Noise Type=fBm); repeatable");
+                  "(layer1.Strength=50 for 50 %, layer2.Noise Type=fBm, layer1.Selection=top), in the units "
+                  "`describe` shows; repeatable");
   cmd->add_option("--add-layer", options->addLayers, "Press the add-layer button this many times");
   cmd->add_option("--remove-layer", options->removeLayers, "Press the remove-layer button this many times");
   cmd->add_option("--field", options->fields,
-                  "A field weighting the layers: SHAPE,X,Y,Z,INNER,OUTER with SHAPE spherical, linear or box; "
-                  "repeatable");
+                  "A field weighting the layers: SHAPE,X,Y,Z,INNER,OUTER with SHAPE spherical, linear or box and "
+                  "lengths in the --unit (or with m, cm, mm); repeatable");
   cmd->add_option("--preview", options->preview, "Also write a shaded picture of the rock (PNG)");
   cmd->add_option("--preview-size", options->previewSize, "Width of the picture in pixels")
       ->capture_default_str()
@@ -160,11 +260,7 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
                   "NAME_OR_ID=VALUE for the shader (XQUORVANE_COLOR_GRADIENT=0:#3a3530,0.6:#8a8070,1:#d8d0c0); "
                   "repeatable")
       ->needs(texture);
-  cmd->callback([argv0, &pluginsOption, options] {
-    const int code = RunRock(*options, ResolvePluginsFolder(pluginsOption, argv0));
-    if (code != 0)
-      throw CLI::RuntimeError(code);
-  });
+  cmd->callback([argv0, &pluginsOption, options] { RunRock(*options, ResolvePluginsFolder(pluginsOption, argv0)); });
 }
 
 } // namespace qhost::app

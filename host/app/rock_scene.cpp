@@ -1,9 +1,9 @@
 #include "host/app/rock_scene.h"
 
-#include <charconv>
 #include <filesystem>
 
 #include "host/app/app_context.h"
+#include "host/core/node_factory.h"
 #include "host/description/attribute_view.h"
 #include "host/description/description_impl.h"
 #include "host/geometry/cache_pass.h"
@@ -15,111 +15,33 @@
 namespace qhost::app {
 namespace {
 
-constexpr Int32 kLayerFirstId = 10021;
-constexpr Int32 kLayerStride = 20;
-constexpr Int32 kLayerSelectionOffset = 9;
-constexpr Int32 kLayerCountId = 3000;
-constexpr Int32 kFieldsId = 2006;
-constexpr const char* kLayerPrefix = "layer";
-
-// The generator's documented names of the layer parameters and their offsets in
-// a layer's block of IDs.
-constexpr struct
-{
-  const char* ident;
-  Int32 offset;
-} kLayerIdents[] = {
-    {"OXROCK_LAYER_USE", 3},           {"OXROCK_LAYER_NOISE_TYPE", 4}, {"OXROCK_LAYER_STRENGTH", 5},
-    {"OXROCK_LAYER_NOISE_SCALE", 6},   {"OXROCK_LAYER_ABSOLUTE", 7},   {"OXROCK_LAYER_USE_FIELDS", 8},
-    {"OXROCK_LAYER_SELECTION", 9},     {"OXROCK_LAYER_FLATTEN", 11},   {"OXROCK_LAYER_ELEVATE", 12},
-    {"OXROCK_LAYER_OVERALL_SCALE", 13}, {"OXROCK_LAYER_MODE", 16},
-};
-
 ObjectNode& Node(BaseObject* op) { return *As<ObjectNode>(op); }
+
+Int32 GeneratorType() { return FindPlugin(kGeneratorDescription).registration.id; }
 
 BaseObject* NewGenerator(BaseDocument* doc)
 {
-  BaseObject* generator = BaseObject::Alloc(kRockMakerId);
+  BaseObject* generator = BaseObject::Alloc(GeneratorType());
   if (!generator)
-    throw UsageError("the Quorvane Maker (plug-in " + std::to_string(kRockMakerId) + ") is not registered");
+    throw std::runtime_error("the host could not create a Quorvane Maker");
   doc->InsertObject(generator, nullptr, nullptr);
   generator->Message(MSG_MENUPREPARE);
   return generator;
 }
 
-bool ParseLayerName(const std::string& name, Int32& layer, std::string& rest)
-{
-  const size_t prefix = std::char_traits<char>::length(kLayerPrefix);
-  const size_t dot = name.find('.');
-  if (name.compare(0, prefix, kLayerPrefix) != 0 || dot == std::string::npos)
-    return false;
-  const auto result = std::from_chars(name.data() + prefix, name.data() + dot, layer);
-  if (result.ec != std::errc() || result.ptr != name.data() + dot)
-    return false;
-  rest = name.substr(dot + 1);
-  return true;
-}
-
-BaseObject* FindGenerator(BaseObject* first)
+BaseObject* FindGenerator(BaseObject* first, Int32 type)
 {
   for (BaseObject* op = first; op; op = op->GetNext())
   {
-    if (op->GetType() == kRockMakerId)
+    if (op->GetType() == type)
       return op;
-    if (BaseObject* found = FindGenerator(op->GetDown()))
+    if (BaseObject* found = FindGenerator(op->GetDown(), type))
       return found;
   }
   return nullptr;
 }
 
-BaseTag* FindSelectionTag(const BaseObject* op, const std::string& name)
-{
-  if (!op)
-    return nullptr;
-  for (BaseTag* tag = op->GetFirstTag(); tag; tag = tag->GetNext())
-    if (tag->GetType() == Tpolygonselection && tag->GetName() == name)
-      return tag;
-  return nullptr;
-}
-
 } // namespace
-
-FieldSpec ParseFieldSpec(const std::string& text)
-{
-  std::vector<std::string> parts;
-  for (size_t start = 0;;)
-  {
-    const size_t comma = text.find(',', start);
-    parts.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    if (comma == std::string::npos)
-      break;
-    start = comma + 1;
-  }
-  const auto fail = [&] { throw UsageError("--field " + text + ": expected SHAPE,X,Y,Z,INNER,OUTER"); };
-  if (parts.size() != 6)
-    fail();
-  FieldSpec field;
-  if (parts[0] == "spherical")
-    field.type = Ofield_spherical;
-  else if (parts[0] == "linear")
-    field.type = Ofield_linear;
-  else if (parts[0] == "box")
-    field.type = Ofield_box;
-  else
-    throw UsageError("--field " + text + ": unknown shape \"" + parts[0] + "\" (spherical, linear or box)");
-  Float values[5] = {};
-  for (int i = 0; i < 5; ++i)
-  {
-    const std::string& p = parts[size_t(i + 1)];
-    const auto result = std::from_chars(p.data(), p.data() + p.size(), values[i]);
-    if (result.ec != std::errc() || result.ptr != p.data() + p.size() || p.empty())
-      fail();
-  }
-  field.position = Vector(values[0], values[1], values[2]);
-  field.inner = values[3];
-  field.outer = values[4];
-  return field;
-}
 
 RockScene::RockScene(BaseDocument* doc, BaseObject* generator, BaseObject* child)
     : doc_(doc), generator_(generator), child_(child)
@@ -127,20 +49,22 @@ RockScene::RockScene(BaseDocument* doc, BaseObject* generator, BaseObject* child
   if (child_ && child_->GetUp() != generator_)
     child_->InsertUnder(generator_);
   RebuildDescription();
+  controls_ = FindGeneratorControls(elements_);
 }
 
 RockScene::RockScene(RockScene&& o) noexcept
-    : doc_(std::exchange(o.doc_, nullptr)), generator_(o.generator_), child_(o.child_), elements_(std::move(o.elements_))
+    : doc_(std::exchange(o.doc_, nullptr)), generator_(o.generator_), child_(o.child_),
+      elements_(std::move(o.elements_)), controls_(o.controls_)
 {
 }
 
 RockScene::~RockScene() { BaseDocument::Free(doc_); }
 
-RockScene RockScene::WithCube()
+RockScene RockScene::WithPrimitive(Int32 type)
 {
   BaseDocument* doc = BaseDocument::Alloc();
   BaseObject* generator = NewGenerator(doc);
-  return RockScene(doc, generator, BaseObject::Alloc(Ocube));
+  return RockScene(doc, generator, BaseObject::Alloc(type));
 }
 
 RockScene RockScene::WithMeshFile(const std::string& path, const MeshFileFrame& frame)
@@ -162,9 +86,9 @@ RockScene RockScene::FromSceneFile(const std::string& path)
   DocumentPtr doc = LoadSceneFile(path, error);
   if (!doc)
     throw UsageError(error);
-  BaseObject* generator = FindGenerator(doc->GetFirstObject());
+  BaseObject* generator = FindGenerator(doc->GetFirstObject(), GeneratorType());
   if (!generator)
-    throw UsageError(path + ": the scene holds no Quorvane Maker (plug-in " + std::to_string(kRockMakerId) + ")");
+    throw UsageError(path + ": the scene holds no Quorvane Maker");
   BaseObject* child = generator->GetDown();
   return RockScene(doc.release(), generator, child);
 }
@@ -190,46 +114,45 @@ void RockScene::PressGeneratorButton(Int32 id)
   RebuildDescription();
 }
 
-void RockScene::Assign(const Assignment& assignment)
-{
-  Int32 layer = 0;
-  std::string rest;
-  if (ParseLayerName(assignment.name, layer, rest))
-    AssignLayerParameter(layer, rest, assignment.value);
-  else
-    ApplyAssignment(generator_, elements_, assignment);
-}
+void RockScene::AddLayer() { PressGeneratorButton(controls_.addLayer); }
+void RockScene::RemoveLayer() { PressGeneratorButton(controls_.removeLayer); }
 
-void RockScene::AssignLayerParameter(Int32 layer, const std::string& name, const std::string& value)
+BaseList2D* RockScene::SelectionNamed(const Assignment& assignment, const std::string& name) const
 {
-  const Int32 count = generator_->GetDataInstance()->GetInt32(kLayerCountId);
-  if (layer < 1 || layer > count)
-    throw UsageError("--set layer" + std::to_string(layer) + "." + name + ": the generator has " +
-                     std::to_string(count) + " layer(s); add layers with --add-layer");
-  const Int32 base = kLayerFirstId + kLayerStride * (layer - 1);
-  std::string target = name;
-  for (const auto& alias : kLayerIdents)
-    if (name == alias.ident)
-      target = std::to_string(base + alias.offset);
-  if (target == std::to_string(base + kLayerSelectionOffset))
+  std::string known;
+  for (BaseTag* tag = child_ ? child_->GetFirstTag() : nullptr; tag; tag = tag->GetNext())
   {
-    BaseTag* tag = FindSelectionTag(child_, value);
-    if (!tag)
-      throw UsageError("--set layer" + std::to_string(layer) + "." + name + ": the child has no polygon selection \"" +
-                       value + "\"");
-    generator_->GetDataInstance()->SetLink(base + kLayerSelectionOffset, tag);
-    generator_->SetDirty(DIRTYFLAGS_DATA);
-    return;
+    if (tag->GetType() != Tpolygonselection)
+      continue;
+    if (tag->GetName() == name)
+      return tag;
+    known += (known.empty() ? "" : ", ") + tag->GetName();
   }
-  // Labels are shared by all layers, so look only at this layer's block.
-  std::vector<DescElement> layerElements;
-  for (const DescElement& e : elements_)
-    if (e.id[0].id > base && e.id[0].id < base + kLayerStride)
-      layerElements.push_back(e);
-  ApplyAssignment(generator_, layerElements, {target, value});
+  throw UsageError("--set " + assignment.text + ": the child has no polygon selection \"" + name + "\" (" +
+                   (known.empty() ? std::string("it has none") : "it has: " + known) + ")");
 }
 
-void RockScene::AddField(const FieldSpec& wanted)
+void RockScene::Assign(const Assignment& assignment, const AssignmentContext& context)
+{
+  AssignmentContext withLinks = context;
+  withLinks.linkByName = [this, &assignment](const DescElement&, const std::string& name) {
+    return SelectionNamed(assignment, name);
+  };
+  Int32 layer = 0;
+  std::string name;
+  if (!ParseLayerName(assignment.name, layer, name))
+    return ApplyAssignment(generator_, elements_, assignment, withLinks);
+  const std::vector<DescElement> layerElements = LayerElements(elements_, layer);
+  if (layerElements.empty())
+    throw UsageError("--set " + assignment.text + ": the generator has " +
+                     std::to_string(generator_->GetDataInstance()->GetInt32(controls_.layerCount)) +
+                     " layer(s); add layers with --add-layer");
+  Assignment inLayer = assignment;
+  inLayer.name = name;
+  ApplyAssignment(generator_, layerElements, inLayer, withLinks);
+}
+
+void RockScene::AddField(const FieldArgument& wanted)
 {
   BaseObject* field = BaseObject::Alloc(wanted.type);
   if (!field)
@@ -243,10 +166,10 @@ void RockScene::AddField(const FieldSpec& wanted)
   doc_->InsertObject(field, nullptr, nullptr);
 
   BaseContainer& bc = *generator_->GetDataInstance();
-  const FieldList* existing = bc.GetCustomDataType<FieldList>(kFieldsId, CUSTOMDATATYPE_FIELDLIST);
+  const FieldList* existing = bc.GetCustomDataType<FieldList>(controls_.fields, CUSTOMDATATYPE_FIELDLIST);
   FieldList* list = existing ? static_cast<FieldList*>(existing->Clone()) : FieldList::Alloc();
   list->AddLayer(field, nullptr);
-  bc.SetData(kFieldsId, GeData(CUSTOMDATATYPE_FIELDLIST, *list));
+  bc.SetData(controls_.fields, GeData(CUSTOMDATATYPE_FIELDLIST, *list));
   FieldList::Free(list);
   generator_->SetDirty(DIRTYFLAGS_DATA);
 }
@@ -256,7 +179,7 @@ MeshData RockScene::BuildMesh()
   BuildCaches(doc_);
   const BaseObject* cache = generator_->GetCache();
   if (!cache || cache->GetType() != Opolygon)
-    throw std::runtime_error("the generator built no mesh (see the console lines above)");
+    throw std::runtime_error("the generator built no mesh (run with -v to see the module's console lines)");
   return ReadPolygonMesh(*As<ObjectNode>(cache));
 }
 

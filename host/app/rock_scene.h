@@ -7,35 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "host/app/field_argument.h"
+#include "host/app/generator_layers.h"
 #include "host/app/parameter_assignment.h"
 #include "host/geometry/mesh_data.h"
 #include "host/io/mesh_frame.h"
 
-namespace qhost {
-class ObjectNode;
-}
-
 namespace qhost::app {
-
-constexpr Int32 kRockMakerId = 1063355;
-constexpr Int32 kAddLayerButton = 3002;
-constexpr Int32 kRemoveLayerButton = 3003;
-
-struct FieldSpec
-{
-  Int32 type = 0; // Ofield_*
-  Vector position;
-  Float inner = 0.0;
-  Float outer = 100.0;
-};
-
-// "spherical,x,y,z,inner,outer"; throws UsageError.
-FieldSpec ParseFieldSpec(const std::string& text);
 
 class RockScene
 {
 public:
-  static RockScene WithCube();
+  // A new generator over a new primitive object (Ocube, Osphere, Oplane).
+  static RockScene WithPrimitive(Int32 type);
   // The mesh file, read in frame, becomes a polygon object; its groups become
   // selection tags.
   static RockScene WithMeshFile(const std::string& path, const MeshFileFrame& frame);
@@ -49,14 +33,15 @@ public:
   BaseDocument* Document() const { return doc_; }
   BaseObject* Generator() const { return generator_; }
 
-  // Presses a button of the generator, then rebuilds its description so that a
-  // new layer receives its initial values.
-  void PressGeneratorButton(Int32 id);
-  // A generator parameter by ID or identifier, or a layer parameter as
+  // Presses the add or remove layer button, then rebuilds the description so
+  // that a new layer receives its initial values.
+  void AddLayer();
+  void RemoveLayer();
+  // A generator parameter by ID, identifier or label, or a layer parameter as
   // "layerK.NAME" (K from 1); a layer's Selection takes the name of a polygon
   // selection tag of the child. Throws UsageError.
-  void Assign(const Assignment& assignment);
-  void AddField(const FieldSpec& wanted);
+  void Assign(const Assignment& assignment, const AssignmentContext& context);
+  void AddField(const FieldArgument& wanted);
 
   // Builds the generator's cache; throws when the build gave no mesh.
   MeshData BuildMesh();
@@ -67,13 +52,15 @@ public:
 
 private:
   RockScene(BaseDocument* doc, BaseObject* generator, BaseObject* child);
+  void PressGeneratorButton(Int32 id);
   void RebuildDescription();
-  void AssignLayerParameter(Int32 layer, const std::string& name, const std::string& value);
+  BaseList2D* SelectionNamed(const Assignment& assignment, const std::string& name) const;
 
   BaseDocument* doc_ = nullptr;
   BaseObject* generator_ = nullptr;
   BaseObject* child_ = nullptr;
   std::vector<DescElement> elements_; // the generator's current description
+  GeneratorControls controls_;
 };
 
 } // namespace qhost::app

@@ -5,6 +5,7 @@
 
 #include "host/app/app_context.h"
 #include "host/app/quorvane_material.h"
+#include "host/app/output_check.h"
 #include "host/io/scene_file.h"
 
 namespace qhost::app {
@@ -70,6 +71,9 @@ Image BakeQuorvaneTexture(const TextureOptions& options, TextureKind kind)
 int RunTexture(const TextureOptions& options, const std::string& pluginsFolder)
 {
   const TextureKind kind = ParseTextureKind("--mode", options.mode);
+  CheckOutputPath(options.out, "--out");
+  if (!options.save.empty())
+    CheckOutputPath(options.save, "--save");
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
       throw UsageError(status.error);

@@ -30,22 +30,6 @@ Bool HoldsValue(Int32 dtype)
   return dtype != DTYPE_GROUP && dtype != DTYPE_BUTTON && dtype != DTYPE_STATICTEXT;
 }
 
-// A limit, or nothing when it lies at or beyond the Int32 range: the element
-// types' default settings use the widest values of their type for "no limit".
-GeData Limit(const BaseContainer& settings, Int32 key)
-{
-  const GeData* limit = settings.GetDataPointer(key);
-  if (!limit)
-    return GeData();
-  if (limit->GetType() == DA_REAL)
-  {
-    const Float v = limit->GetFloat();
-    if (v <= Float(std::numeric_limits<Int32>::min()) || v >= Float(std::numeric_limits<Int32>::max()))
-      return GeData();
-  }
-  return *limit;
-}
-
 String Label(const BaseContainer& settings)
 {
   const String name = settings.GetString(DESC_NAME);
@@ -58,6 +42,7 @@ AttributeElement MakeElement(NodeCore& node, const DescElement& described)
   AttributeElement e;
   e.id = described.id;
   e.dtype = described.Type();
+  e.ident = s.GetString(kDescIdent);
   e.label = Label(s);
   e.typeName = DescriptionTypeName(e.dtype);
   e.unit = s.GetInt32(DESC_UNIT);
@@ -69,15 +54,18 @@ AttributeElement MakeElement(NodeCore& node, const DescElement& described)
       e.value = Fallback(e.dtype);
     e.defaultValue = s.GetData(DESC_DEFAULT);
   }
-  e.min = Limit(s, DESC_MIN);
-  e.max = Limit(s, DESC_MAX);
-  e.minSlider = Limit(s, DESC_MINSLIDER);
-  e.maxSlider = Limit(s, DESC_MAXSLIDER);
+  e.min = ElementLimit(s, DESC_MIN);
+  e.max = ElementLimit(s, DESC_MAX);
+  e.minSlider = ElementLimit(s, DESC_MINSLIDER);
+  e.maxSlider = ElementLimit(s, DESC_MAXSLIDER);
   if (const GeData* cycle = s.GetDataPointer(DESC_CYCLE); cycle && cycle->GetContainer())
   {
-    e.choice = cycle->GetContainer()->GetString(e.value.GetInt32());
+    const BaseContainer& labels = *cycle->GetContainer();
+    e.choice = labels.GetString(e.value.GetInt32());
     if (e.defaultValue.GetType() == DA_LONG)
-      e.defaultChoice = cycle->GetContainer()->GetString(e.defaultValue.GetInt32());
+      e.defaultChoice = labels.GetString(e.defaultValue.GetInt32());
+    for (Int32 i = 0; i < labels.GetEntryCount(); ++i)
+      e.choices.emplace_back(labels.GetIndexId(i), labels.GetIndexData(i).GetString());
   }
   if (const NodeData* plugin = node.PluginData())
     e.enabled = plugin->GetDEnabling(node.Api(), e.id, e.value, DESCFLAGS_ENABLE::NONE, &s);
@@ -94,29 +82,16 @@ String Title(const NodeCore& node)
   return title + "type " + std::to_string(node.Type()) + ")";
 }
 
-String Range(const GeData& low, const GeData& high, Int32 dtype, Int32 unit)
-{
-  const String lo = FormatValue(low, dtype, unit);
-  const String hi = FormatValue(high, dtype, unit);
-  if (!lo.empty() && !hi.empty())
-    return lo + " .. " + hi;
-  if (!lo.empty())
-    return ">= " + lo;
-  if (!hi.empty())
-    return "<= " + hi;
-  return String();
-}
-
 // A value with its choice label ("Electric (32)").
-String Shown(const GeData& value, const String& choice, const AttributeElement& e)
+String Shown(const GeData& value, const String& choice, const AttributeElement& e, const LengthUnit& lengthUnit)
 {
-  const String text = FormatValue(value, e.dtype, e.unit);
+  const String text = FormatValue(value, e.dtype, e.unit, lengthUnit);
   return choice.empty() ? text : choice + " (" + text + ")";
 }
 
-String ValueText(const AttributeElement& e)
+String ValueText(const AttributeElement& e, const LengthUnit& lengthUnit)
 {
-  const String text = Shown(e.value, e.choice, e);
+  const String text = Shown(e.value, e.choice, e, lengthUnit);
   if (!HoldsValue(e.dtype) || e.valueStored)
     return text;
   return text.empty() ? "(not set)" : text + " (not set)";
@@ -164,6 +139,25 @@ private:
   std::vector<size_t> widths_;
   std::vector<std::vector<String>> rows_;
 };
+
+// Every choice list, once per identifier (layers repeat theirs).
+String ChoiceLists(const AttributeView& view)
+{
+  String text;
+  std::vector<String> shown;
+  for (const AttributeGroup& group : view.groups)
+    for (const AttributeElement& e : group.elements)
+    {
+      if (e.choices.empty() || (!e.ident.empty() && std::find(shown.begin(), shown.end(), e.ident) != shown.end()))
+        continue;
+      shown.push_back(e.ident);
+      text += "\nChoices of " + std::to_string(e.id[0].id) + (e.ident.empty() ? "" : " " + e.ident) + " (" +
+              e.label + "):\n";
+      for (const auto& [value, label] : e.choices)
+        text += "  " + std::to_string(value) + "  " + label + "\n";
+    }
+  return text;
+}
 
 } // namespace
 
@@ -220,16 +214,18 @@ AttributeView DescribeNode(NodeCore& node)
   return MakeAttributeView(node, description);
 }
 
-String FormatAttributeView(const AttributeView& view)
+String FormatAttributeView(const AttributeView& view, const AttributeTextOptions& options)
 {
+  const LengthUnit& unit = options.lengthUnit;
   // One table for all groups so that columns line up across the whole view.
   TextTable table;
-  table.Add({"ID", "Label", "Type", "Value", "Default", "Range", "Slider", "State"});
+  table.Add({"ID", "Identifier", "Label", "Type", "Unit", "Value", "Default", "Limits", "Slider", "State"});
   for (const AttributeGroup& group : view.groups)
     for (const AttributeElement& e : group.elements)
-      table.Add({std::to_string(e.id[0].id), LabelText(e), e.typeName, ValueText(e),
-                 Shown(e.defaultValue, e.defaultChoice, e), Range(e.min, e.max, e.dtype, e.unit),
-                 Range(e.minSlider, e.maxSlider, e.dtype, e.unit), e.enabled ? "" : "disabled"});
+      table.Add({std::to_string(e.id[0].id), e.ident, LabelText(e), e.typeName, UnitSymbol(e.unit, unit),
+                 ValueText(e, unit), Shown(e.defaultValue, e.defaultChoice, e, unit),
+                 FormatRange(e.min, e.max, e.dtype, e.unit, unit),
+                 FormatRange(e.minSlider, e.maxSlider, e.dtype, e.unit, unit), e.enabled ? "" : "disabled"});
 
   String text = view.title + "\n";
   size_t row = 1;
@@ -247,6 +243,8 @@ String FormatAttributeView(const AttributeView& view)
     for (size_t i = 0; i < group.elements.size(); ++i)
       text += table.RenderRow(row++);
   }
+  if (options.choices)
+    text += ChoiceLists(view);
   return text;
 }
 

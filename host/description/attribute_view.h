@@ -2,8 +2,10 @@
 // of parameters with their current values, defaults, limits and enabling.
 #pragma once
 
+#include <utility>
 #include <vector>
 
+#include "host/core/length_unit.h"
 #include "host/core/node_core.h"
 #include "host/description/description_impl.h"
 
@@ -12,6 +14,7 @@ namespace qhost {
 struct AttributeElement
 {
   DescID id;
+  String ident;            // the upper-case identifier, empty when it has none
   String label;
   Int32 dtype = DTYPE_NONE;
   String typeName;
@@ -23,6 +26,7 @@ struct AttributeElement
   GeData minSlider, maxSlider;
   String choice;           // label of the current value of a choice list
   String defaultChoice;    // label of the default in the choice list
+  std::vector<std::pair<Int32, String>> choices; // the choice list: value, label
   Bool enabled = true;
 };
 
@@ -55,8 +59,18 @@ AttributeView MakeAttributeView(NodeCore& node, const DescriptionImpl& descripti
 // Builds node's full description and its view.
 AttributeView DescribeNode(NodeCore& node);
 
-// A readable text table of the view, one block per group.
-String FormatAttributeView(const AttributeView& view);
+struct AttributeTextOptions
+{
+  // Lengths (stored in host units) are shown in this unit.
+  LengthUnit lengthUnit = kMetre;
+  // Lists every choice parameter's values and labels after the table; a
+  // list shared by several parameters with one identifier is shown once.
+  bool choices = false;
+};
+
+// A readable text table of the view, one block per group: ID, identifier,
+// label, type, unit, value, default, limits, slider range and state.
+String FormatAttributeView(const AttributeView& view, const AttributeTextOptions& options = {});
 
 // Presses the description button id of node: MSG_DESCRIPTION_COMMAND through
 // the node's own message function, as the attribute manager does.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <numbers>
 
 #include "host/core/description_resource.h"
@@ -9,13 +10,13 @@
 namespace qhost {
 namespace {
 
-String WithUnit(Float value, Int32 unit)
+String WithUnit(Float value, Int32 unit, const LengthUnit& lengthUnit)
 {
   switch (unit)
   {
     case DESC_UNIT_PERCENT: return FormatNumber(value * 100.0) + "%";
     case DESC_UNIT_DEGREE: return FormatNumber(value * 180.0 / std::numbers::pi) + "\u00b0";
-    case DESC_UNIT_METER: return FormatNumber(value) + " m";
+    case DESC_UNIT_METER: return FormatNumber(value / lengthUnit.hostUnits).append(" ").append(lengthUnit.symbol);
     default: return FormatNumber(value);
   }
 }
@@ -36,7 +37,7 @@ String FormatNumber(Float value)
   return s == "-0" ? "0" : s;
 }
 
-String FormatValue(const GeData& value, Int32 dtype, Int32 unit)
+String FormatValue(const GeData& value, Int32 dtype, Int32 unit, const LengthUnit& lengthUnit)
 {
   switch (value.GetType())
   {
@@ -45,13 +46,13 @@ String FormatValue(const GeData& value, Int32 dtype, Int32 unit)
       if (dtype == DTYPE_BOOL)
         return value.GetBool() ? "on" : "off";
       return std::to_string(value.GetInt32());
-    case DA_REAL: return WithUnit(value.GetFloat(), unit);
+    case DA_REAL: return WithUnit(value.GetFloat(), unit, lengthUnit);
     case DA_VECTOR:
     {
       const Vector v = value.GetVector();
       String text = "(";
-      text.append(WithUnit(v.x, unit)).append(", ").append(WithUnit(v.y, unit)).append(", ");
-      text.append(WithUnit(v.z, unit)).append(")");
+      text.append(WithUnit(v.x, unit, lengthUnit)).append(", ").append(WithUnit(v.y, unit, lengthUnit)).append(", ");
+      text.append(WithUnit(v.z, unit, lengthUnit)).append(")");
       return text;
     }
     case DA_STRING: return String("\"").append(value.GetString()).append("\"");
@@ -62,6 +63,46 @@ String FormatValue(const GeData& value, Int32 dtype, Int32 unit)
     }
     default: return String("(").append(DescriptionTypeName(dtype)).append(")");
   }
+}
+
+String FormatRange(const GeData& low, const GeData& high, Int32 dtype, Int32 unit, const LengthUnit& lengthUnit)
+{
+  const String lo = FormatValue(low, dtype, unit, lengthUnit);
+  const String hi = FormatValue(high, dtype, unit, lengthUnit);
+  // Appended rather than concatenated: GCC 12 at -O3 warns falsely about
+  // operator+ on strings (-Wrestrict).
+  if (!lo.empty() && !hi.empty())
+    return String(lo).append(" .. ").append(hi);
+  if (!lo.empty())
+    return String(">= ").append(lo);
+  if (!hi.empty())
+    return String("<= ").append(hi);
+  return String();
+}
+
+String UnitSymbol(Int32 unit, const LengthUnit& lengthUnit)
+{
+  switch (unit)
+  {
+    case DESC_UNIT_PERCENT: return "%";
+    case DESC_UNIT_DEGREE: return "\u00b0";
+    case DESC_UNIT_METER: return lengthUnit.symbol;
+    default: return String();
+  }
+}
+
+GeData ElementLimit(const BaseContainer& settings, Int32 key)
+{
+  const GeData* limit = settings.GetDataPointer(key);
+  if (!limit)
+    return GeData();
+  if (limit->GetType() == DA_REAL)
+  {
+    const Float v = limit->GetFloat();
+    if (v <= Float(std::numeric_limits<Int32>::min()) || v >= Float(std::numeric_limits<Int32>::max()))
+      return GeData();
+  }
+  return *limit;
 }
 
 } // namespace qhost

@@ -1,6 +1,7 @@
 #include "host/gallery/noise_tiles.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -14,6 +15,8 @@ constexpr Int32 kRidgedType = 400;
 constexpr Int32 kSimpleType = 500;
 constexpr Int32 kColumns = 6;
 constexpr Int32 kLabelHeight = 22;
+constexpr Int32 kLabelBaseline = 15; // below the tile
+constexpr double kLabelFontSize = 13.0;
 constexpr Int32 kMargin = 8;
 constexpr Float kTileExtent = 4.0; // noise units across one tile
 
@@ -35,6 +38,12 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
   auto* bytes = static_cast<std::vector<std::uint8_t>*>(closure);
   bytes->insert(bytes->end(), data, data + length);
   return CAIRO_STATUS_SUCCESS;
+}
+
+void SetLabelFont(cairo_t* cr)
+{
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, kLabelFontSize);
 }
 
 } // namespace
@@ -76,6 +85,41 @@ void DrawNoiseTile(cairo_t* cr, Int32 type, double x, double y, Int32 size, Int3
   cairo_restore(cr);
 }
 
+GalleryLayout LayoutNoiseGallery(Int32 tileSize)
+{
+  // Labels are measured on a scratch surface with the font they are drawn in.
+  SurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1), cairo_surface_destroy);
+  ContextPtr cr(cairo_create(scratch.get()), cairo_destroy);
+  SetLabelFont(cr.get());
+  const std::vector<NoiseTileEntry> entries = NoiseTileEntries();
+  GalleryLayout layout;
+  std::vector<cairo_text_extents_t> extents(entries.size());
+  double widest = 0.0;
+  for (size_t i = 0; i < entries.size(); ++i)
+  {
+    layout.labels.push_back({std::to_string(entries[i].type) + "  " + entries[i].label});
+    cairo_text_extents(cr.get(), layout.labels[i].text.c_str(), &extents[i]);
+    widest = std::max(widest, extents[i].x_bearing + extents[i].width);
+  }
+  layout.cellWidth = std::max(tileSize, Int32(std::ceil(widest))) + kMargin;
+  layout.cellHeight = tileSize + kLabelHeight + kMargin;
+  const Int32 rows = (Int32(entries.size()) + kColumns - 1) / kColumns;
+  layout.width = kColumns * layout.cellWidth + kMargin;
+  layout.height = rows * layout.cellHeight + kMargin;
+  for (size_t i = 0; i < entries.size(); ++i)
+  {
+    GalleryLabel& label = layout.labels[i];
+    label.x = kMargin + double(i % kColumns) * layout.cellWidth;
+    label.y = kMargin + double(i / kColumns) * layout.cellHeight + tileSize + kLabelBaseline;
+    // The pen starts at (x, y) on the baseline; the box is where the ink goes.
+    label.x += extents[i].x_bearing;
+    label.y += extents[i].y_bearing;
+    label.width = extents[i].width;
+    label.height = extents[i].height;
+  }
+  return layout;
+}
+
 bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std::string& error)
 {
   if (tileSize < 16 || tileSize > 1024)
@@ -84,25 +128,21 @@ bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std:
     return false;
   }
   const std::vector<NoiseTileEntry> entries = NoiseTileEntries();
-  const Int32 rows = (Int32(entries.size()) + kColumns - 1) / kColumns;
-  const Int32 cellW = tileSize + kMargin;
-  const Int32 cellH = tileSize + kLabelHeight + kMargin;
-  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kColumns * cellW + kMargin, rows * cellH + kMargin),
+  const GalleryLayout layout = LayoutNoiseGallery(tileSize);
+  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height),
                      cairo_surface_destroy);
   ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
   cairo_set_source_rgb(cr.get(), 1, 1, 1);
   cairo_paint(cr.get());
-  cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(cr.get(), 13);
+  SetLabelFont(cr.get());
   for (size_t i = 0; i < entries.size(); ++i)
   {
-    const double x = kMargin + double(i % kColumns) * cellW;
-    const double y = kMargin + double(i / kColumns) * cellH;
+    const double x = kMargin + double(i % kColumns) * layout.cellWidth;
+    const double y = kMargin + double(i / kColumns) * layout.cellHeight;
     DrawNoiseTile(cr.get(), entries[i].type, x, y, tileSize, seed);
     cairo_set_source_rgb(cr.get(), 0.1, 0.1, 0.1);
-    cairo_move_to(cr.get(), x, y + tileSize + 15);
-    const std::string label = std::to_string(entries[i].type) + "  " + entries[i].label;
-    cairo_show_text(cr.get(), label.c_str());
+    cairo_move_to(cr.get(), x, y + tileSize + kLabelBaseline);
+    cairo_show_text(cr.get(), layout.labels[i].text.c_str());
   }
   cairo_surface_flush(surface.get());
   std::vector<std::uint8_t> png;

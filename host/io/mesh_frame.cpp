@@ -11,14 +11,6 @@ Vector RotateFromFile(const Vector& v, UpAxis up) { return up == UpAxis::Z ? Vec
 
 } // namespace
 
-std::optional<LengthUnit> FindLengthUnit(const std::string& symbol)
-{
-  for (const LengthUnit& unit : {kMetre, kCentimetre, kMillimetre})
-    if (symbol == unit.symbol)
-      return unit;
-  return std::nullopt;
-}
-
 Vector MeshFileFrame::PointToFile(const Vector& host) const
 {
   return RotateToFile(host, up) / unit.hostUnits;

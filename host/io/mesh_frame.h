@@ -6,25 +6,9 @@
 // metres with +Y up, as its standard says; OBJ and PLY may be either.
 #pragma once
 
-#include <optional>
-#include <string>
-
-#include "hostapi/types.h"
+#include "host/core/length_unit.h"
 
 namespace qhost {
-
-struct LengthUnit
-{
-  const char* symbol; // "m", "cm", "mm"
-  Float hostUnits;    // length of one unit in host units (centimetres)
-};
-
-inline constexpr LengthUnit kMetre{"m", 100.0};
-inline constexpr LengthUnit kCentimetre{"cm", 1.0};
-inline constexpr LengthUnit kMillimetre{"mm", 0.1};
-
-// The unit with this symbol (m, cm or mm), or none.
-std::optional<LengthUnit> FindLengthUnit(const std::string& symbol);
 
 enum class UpAxis
 {

@@ -1,6 +1,7 @@
 #include "cli/cli_support.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -77,6 +78,18 @@ bool ProgramInPath(const std::string& program)
       return true;
   return false;
 }
+
+TestFolder::TestFolder()
+{
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  folder_ = (std::filesystem::temp_directory_path() / ("quorvane_" + std::to_string(::getpid()) + "_" +
+                                                        test->test_suite_name() + "_" + test->name()))
+                .string();
+  std::filesystem::remove_all(folder_);
+  std::filesystem::create_directories(folder_);
+}
+
+TestFolder::~TestFolder() { std::filesystem::remove_all(folder_); }
 
 std::vector<std::string> LinesContaining(const std::string& text, const std::string& needle)
 {

@@ -25,6 +25,22 @@ CommandResult RunQuorvane(const std::vector<std::string>& args);
 // Whether a program can be found in PATH.
 bool ProgramInPath(const std::string& program);
 
+// A fresh folder for the running test, under the system temp folder,
+// removed with its content.
+class TestFolder
+{
+public:
+  TestFolder();
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+
+  std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+
+private:
+  std::string folder_;
+};
+
 // The lines of text that contain needle.
 std::vector<std::string> LinesContaining(const std::string& text, const std::string& needle);
 

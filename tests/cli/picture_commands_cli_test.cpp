@@ -64,8 +64,9 @@ TEST(PictureCommandsCliTest, NoiseGalleryHasATilePerType)
   const CommandResult r = RunQuorvane({"noise-gallery", "--out", out, "--tile", "32"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const Image gallery = ReadBack(out);
-  // 35 tiles (33 host types and the generator's two) in rows of 6.
-  EXPECT_EQ(gallery.width, 6 * (32 + 8) + 8);
+  // 35 tiles (33 host types and the generator's two) in rows of 6, cells
+  // widened to the longest label.
+  EXPECT_GT(gallery.width, 6 * (32 + 8) + 8);
   EXPECT_EQ(gallery.height, 6 * (32 + 22 + 8) + 8);
   fs::remove(out);
 }
@@ -83,6 +84,21 @@ TEST(PictureCommandsCliTest, DescribeShowsLayersAppearAndGreyOut)
   ASSERT_EQ(shader.exitCode, 0) << shader.err;
   EXPECT_NE(shader.out.find("Cell Scale"), std::string::npos);
   EXPECT_EQ(RunQuorvane({"describe", "nothing"}).exitCode, 2);
+}
+
+TEST(PictureCommandsCliTest, DescribeShowsIdentifiersUnitsAndChoices)
+{
+  const CommandResult r = RunQuorvane({"describe", "oxrock", "--layers", "2", "--choices"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(LinesContaining(r.out, " OXROCK_SEED ").size(), 1u) << r.out;
+  // Layer parameters get the identifiers --set takes, in every layer.
+  EXPECT_EQ(LinesContaining(r.out, " OXROCK_LAYER_STRENGTH ").size(), 2u) << r.out;
+  EXPECT_EQ(LinesContaining(r.out, " OXROCK_LAYER_USE_LAYER ").size(), 2u) << r.out;
+  // Each choice list once, with values and labels.
+  EXPECT_EQ(LinesContaining(r.out, "Choices of").size(), 3u) << r.out;
+  EXPECT_EQ(LinesContaining(r.out, "OXROCK_LAYER_NOISE_TYPE (Noise Type):").size(), 1u) << r.out;
+  EXPECT_EQ(LinesContaining(r.out, "  1  Subtract").size(), 1u) << r.out;
+  EXPECT_TRUE(LinesContaining(r.out, "[console]").empty()) << "console lines only with -v";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "description_support.h"
 #include "host/description/attribute_view.h"
@@ -145,7 +146,7 @@ TEST(ViewText, UnitsAreShownAsTheAttributeManagerShowsThem)
   group.elements.back().enabled = false;
   AttributeElement missing = RealElement(4, "Depth", 0.0, DESC_UNIT_METER);
   missing.valueStored = false;
-  missing.defaultValue = GeData(2.5);
+  missing.defaultValue = GeData(250.0); // host units: centimetres
   group.elements.push_back(missing);
   view.groups.push_back(group);
 
@@ -155,7 +156,32 @@ TEST(ViewText, UnitsAreShownAsTheAttributeManagerShowsThem)
   EXPECT_NE(text.find("0 m (not set)"), String::npos) << text;
   EXPECT_NE(text.find("2.5 m"), String::npos) << text;
   EXPECT_NE(text.find("disabled"), String::npos) << text;
+  const String inCentimetres = FormatAttributeView(view, {kCentimetre, false});
+  EXPECT_NE(inCentimetres.find("250 cm"), String::npos) << inCentimetres;
+  EXPECT_EQ(inCentimetres.find(" m "), String::npos) << inCentimetres;
   EXPECT_EQ(text.find("[Angles] group 1, 1 column\n"), String("Test\n\n").size()) << text;
+}
+
+TEST(ViewText, IdentifiersUnitsLimitsAndChoicesAreShown)
+{
+  MenuGenerator gen;
+  const String text = FormatAttributeView(DescribeNode(gen.Node()), {kMetre, true});
+  const auto line = [&](const char* needle) {
+    const size_t at = text.find(needle);
+    EXPECT_NE(at, String::npos) << needle << "\n" << text;
+    return at == String::npos ? String() : text.substr(at, text.find('\n', at) - at);
+  };
+  EXPECT_NE(line("OXROCK_SUBDIVISIONS").find("0 .. 10"), String::npos) << text;
+  EXPECT_NE(line("OXROCK_SMOOTHING").find("0 .. 20"), String::npos) << text;
+  // Flatten: a percentage limited to 0% .. 100%.
+  const size_t flatten = text.find("Flatten");
+  ASSERT_NE(flatten, String::npos);
+  EXPECT_NE(text.substr(flatten, text.find('\n', flatten) - flatten).find("  %  "), String::npos) << text;
+  EXPECT_NE(text.substr(flatten, text.find('\n', flatten) - flatten).find("0% .. 100%"), String::npos) << text;
+  EXPECT_NE(line("Choices of 2002 OXROCK_SUBDIVISION_MODE (Subdivision Mode):"), String()) << text;
+  EXPECT_NE(text.find("  2  Smooth, Sharp UV Borders\n"), String::npos) << text;
+  EXPECT_EQ(FormatAttributeView(DescribeNode(gen.Node())).find("Choices of"), String::npos)
+      << "choice lists only on request";
 }
 
 TEST(ViewText, ColumnsLineUpAcrossGroups)
@@ -185,6 +211,17 @@ TEST(ViewText, NumbersAreShortAndStable)
   EXPECT_EQ(FormatValue(GeData(Int32(7)), DTYPE_LONG, DESC_UNIT_PERCENT), "7");
   EXPECT_EQ(FormatValue(GeData(String("x")), DTYPE_STRING, 0), "\"x\"");
   EXPECT_EQ(FormatValue(GeData(), DTYPE_REAL, 0), "");
+  EXPECT_EQ(FormatValue(GeData(15.0), DTYPE_REAL, DESC_UNIT_METER), "0.15 m");
+  EXPECT_EQ(FormatValue(GeData(15.0), DTYPE_REAL, DESC_UNIT_METER, kMillimetre), "150 mm");
+  EXPECT_EQ(FormatRange(GeData(0.0), GeData(), DTYPE_REAL, DESC_UNIT_PERCENT), ">= 0%");
+  EXPECT_EQ(FormatRange(GeData(), GeData(), DTYPE_REAL, 0), "");
+  EXPECT_EQ(UnitSymbol(DESC_UNIT_METER, kCentimetre), "cm");
+  BaseContainer limits;
+  limits.SetFloat(DESC_MIN, Float(std::numeric_limits<Int32>::min()));
+  limits.SetFloat(DESC_MAX, 20.0);
+  EXPECT_EQ(ElementLimit(limits, DESC_MIN).GetType(), DA_NIL) << "the widest value means no limit";
+  EXPECT_EQ(ElementLimit(limits, DESC_MAX).GetFloat(), 20.0);
+  EXPECT_EQ(ElementLimit(limits, DESC_MINSLIDER).GetType(), DA_NIL);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "host/app/output_check.h"
 #include "host/core/console.h"
 
 namespace qhost::app {
@@ -12,6 +13,7 @@ namespace {
 struct ConsoleRoute
 {
   bool verbose = false;
+  std::string path; // --console: opened at the first line, so a failed run leaves no file
   std::ofstream file;
   size_t passedLines = 0;
 };
@@ -67,11 +69,9 @@ void RouteConsole(bool verbose, const std::string& file)
 {
   ConsoleRoute& route = Route();
   route.verbose = verbose;
-  if (file.empty())
-    return;
-  route.file.open(file, std::ios::trunc);
-  if (!route.file)
-    throw UsageError("--console " + file + ": cannot write this file");
+  if (!file.empty())
+    CheckOutputPath(file, "--console");
+  route.path = file;
 }
 
 void FlushConsole()
@@ -84,6 +84,8 @@ void FlushConsole()
     const char* kind = line.kind == OUTPUT::DIAGNOSTIC ? "[diagnostic] " : "[console] ";
     if (route.verbose)
       std::cerr << kind << line.text << "\n";
+    if (!route.path.empty() && !route.file.is_open())
+      route.file.open(route.path, std::ios::trunc);
     if (route.file.is_open())
       route.file << kind << line.text << "\n" << std::flush;
   }

@@ -28,8 +28,9 @@ std::vector<ModuleStatus> LoadModules(const std::string& folder);
 const PluginInfo& FindPlugin(const std::string& descriptionName);
 
 // Where the console lines of the host and the modules go: to stderr with
-// verbose, to file when it is not empty (created now, so an unwritable file
-// is refused before any work), nowhere otherwise. Throws UsageError.
+// verbose, to file when it is not empty (checked now, so an unwritable file is
+// refused before any work; created at the first line), nowhere otherwise.
+// Throws UsageError.
 void RouteConsole(bool verbose, const std::string& file);
 
 // Passes the console lines written since the last call where RouteConsole

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <iostream>
 #include <numbers>
+#include <optional>
 
 #include "host/app/app_context.h"
 #include "host/app/gradient_argument.h"
@@ -249,13 +251,19 @@ GeData ClampToLimits(const DescElement& e, const GeData& value)
   }
 }
 
-void ApplyAssignment(BaseList2D* node, const std::vector<DescElement>& elements, const Assignment& assignment,
-                     const AssignmentContext& context)
+const DescElement& RequireElement(const std::vector<DescElement>& elements, const Assignment& assignment)
 {
   const DescElement* element = FindElement(elements, assignment.name);
   if (!element)
     throw UsageError("--set " + assignment.text + ": no parameter \"" + assignment.name +
                      "\" (quorvane describe lists them)");
+  return *element;
+}
+
+void ApplyAssignment(BaseList2D* node, const std::vector<DescElement>& elements, const Assignment& assignment,
+                     const AssignmentContext& context)
+{
+  const DescElement* element = &RequireElement(elements, assignment);
   const GeData typed = ParseValue(*element, assignment, context);
   const GeData value = ClampToLimits(*element, typed);
   if (!(value == typed))

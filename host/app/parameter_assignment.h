@@ -37,6 +37,9 @@ struct AssignmentContext
 // its label, compared without case, spaces or underscores. Null when none.
 const DescElement* FindElement(const std::vector<DescElement>& elements, const std::string& name);
 
+// The element the assignment names; throws UsageError when there is none.
+const DescElement& RequireElement(const std::vector<DescElement>& elements, const Assignment& assignment);
+
 // The typed value as stored, for the element's type and unit: Int32 (or a
 // choice label), Float and Vector components in the unit describe shows
 // (percent with or without "%", degrees, lengths in the context's unit or

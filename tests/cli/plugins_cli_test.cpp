@@ -184,10 +184,11 @@ TEST_F(PluginsCommandTest, HostVersionMustBeANumber)
 TEST_F(PluginsCommandTest, MissingGeneratorDescriptionRefusesOnlyTheGenerator)
 {
   fs::remove(AddDefaultModule() / "description" / "oxrock.json");
-  const CommandResult result = ListPlugins();
+  // -v shows the module's own console lines, which say why it refused.
+  const CommandResult result = ListPlugins({"-v"});
   ExpectCleanFailure(result);
-  EXPECT_EQ(LinesContaining(result.out, "[console] Failed to register the Quorvane Maker object.").size(), 1u)
-      << result.out;
+  EXPECT_EQ(LinesContaining(result.err, "[console] Failed to register the Quorvane Maker object.").size(), 1u)
+      << result.err;
   EXPECT_EQ(LinesContaining(result.err, "failed to start").size(), 1u) << result.err;
   EXPECT_NE(result.err.find("oxrock.json: cannot open description"), std::string::npos) << result.err;
   RowOf(result, "1065197");
@@ -198,10 +199,11 @@ TEST_F(PluginsCommandTest, BrokenShaderDescriptionRefusesBothPlugins)
 {
   const fs::path description = AddDefaultModule() / "description" / "XQuorvane.json";
   std::ofstream(description, std::ios::trunc) << "{ \"name\": \"XQuorvane\", \"elements\": [ {";
-  const CommandResult result = ListPlugins();
+  // -v shows the module's own console lines, which say why it refused.
+  const CommandResult result = ListPlugins({"-v"});
   ExpectCleanFailure(result);
-  EXPECT_EQ(LinesContaining(result.out, "[console] Failed to register the Quorvane shader.").size(), 1u)
-      << result.out;
+  EXPECT_EQ(LinesContaining(result.err, "[console] Failed to register the Quorvane shader.").size(), 1u)
+      << result.err;
   EXPECT_NE(result.err.find("XQuorvane.json: broken description"), std::string::npos) << result.err;
   EXPECT_TRUE(RowsOf(result, "1065197").empty()) << result.out;
   EXPECT_TRUE(RowsOf(result, "1063355").empty()) << result.out;
@@ -210,10 +212,11 @@ TEST_F(PluginsCommandTest, BrokenShaderDescriptionRefusesBothPlugins)
 TEST_F(PluginsCommandTest, MissingStringTableListsUnnamedPlugins)
 {
   fs::remove(AddDefaultModule() / "strings.json");
-  const CommandResult result = ListPlugins();
+  // -v shows the module's own console lines, which say why it refused.
+  const CommandResult result = ListPlugins({"-v"});
   ExpectCleanFailure(result);
-  EXPECT_EQ(LinesContaining(result.out, "[console] Quorvane: failed to load resource file.").size(), 1u)
-      << result.out;
+  EXPECT_EQ(LinesContaining(result.err, "[console] Quorvane: failed to load resource file.").size(), 1u)
+      << result.err;
   EXPECT_EQ(LinesContaining(result.err, "could not load its resources").size(), 1u) << result.err;
   EXPECT_NE(RowOf(result, "1065197").find("(no name)"), std::string::npos);
 }

@@ -70,7 +70,8 @@ Image BakeQuorvaneMaterial(const QuorvaneMaterial& target, const ShaderBakeSetti
   const std::vector<DescElement>& elements = QuorvaneShaderPlugin().description.elements;
   // The mode is set by its choice label, so no value of the shader's is copied here.
   ApplyAssignment(target.shader, elements,
-                  {kModeParameter, settings.kind == TextureKind::Color ? "Color" : "Height"});
+                  ParseAssignment(std::string(kModeParameter) + "=" +
+                                  (settings.kind == TextureKind::Color ? "Color" : "Height")));
   for (const std::string& set : settings.sets)
     ApplyAssignment(target.shader, elements, ParseAssignment(set));
 

@@ -135,18 +135,6 @@ std::string SizeInMetres(const MeshData& mesh)
   return text;
 }
 
-// The shader's settings are applied after the build; reading them now stops
-// a run with a bad one before the build.
-void CheckShaderSettings(const std::vector<std::string>& sets)
-{
-  const std::vector<DescElement>& elements = FindPlugin("XQuorvane").description.elements;
-  for (const std::string& set : sets)
-  {
-    const Assignment assignment = ParseAssignment(set);
-    ParseValue(RequireElement(elements, assignment), assignment, {});
-  }
-}
-
 RockScene MakeScene(const RockOptions& options, const RockJob& job)
 {
   if (!options.scene.empty())
@@ -165,8 +153,6 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   if (options.texture)
     CheckShaderSettings(options.textureBake.sets);
 
-  if (options.texture)
-    CheckShaderSettings(options.textureOptions.sets);
   RockScene scene = MakeScene(options, job);
   for (int i = 0; i < options.addLayers; ++i)
     scene.AddLayer();

@@ -188,7 +188,7 @@ TEST_F(RockOptionsCliTest, BadOutputsAreRefusedBeforeTheBuild)
       {{"--out", Path("rock.glb"), "--preview", Path("missing/rock.png")}, "--preview"},
       {{"--out", Path("rock.glb"), "--save", Path("missing/scene.json")}, "--save"},
       {{"--out", Path("rock.glb"), "--set", "layer1.Strength=lots"}, "a percentage"},
-      {{"--out", Path("rock.glb"), "--texture-mode", "normal"}, "normal"},
+      {{"--out", Path("rock.glb"), "--texture", "--texture-mode", "normal"}, "normal"},
       {{"--out", Path("rock.glb"), "--texture", "--texture-set", "XQUORVANE_NOPE=1"}, "XQUORVANE_NOPE"},
   };
   for (const Case& c : cases)

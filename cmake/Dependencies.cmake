@@ -17,6 +17,10 @@ set_target_properties(OpenSubdiv::osdCPU PROPERTIES
   IMPORTED_LOCATION ${OSD_CPU_LIBRARY}
   INTERFACE_INCLUDE_DIRECTORIES ${OSD_INCLUDE_DIR})
 
+# Embree's bounding-volume collision query finds candidate face pairs for the
+# mesh inspector's self-intersection test.
+find_package(embree 3 REQUIRED)
+
 find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 
 if(QUORVANE_BUILD_TESTS)

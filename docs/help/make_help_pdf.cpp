@@ -174,12 +174,12 @@ void DrawNoiseTypes(PageWriter& page, cairo_t* cr)
     for (size_t j = i; j < std::min(entries.size(), i + kColumns); ++j)
     {
       const double x = kMargin + double(j - i) * kCellWidth;
-      qhost::DrawNoiseTile(cr, entries[j].type, x, top, kTile, 1234);
+      qhost::DrawNoiseTile(cr, entries[j], x, top, kTile, 1234);
       cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
       cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
       cairo_set_font_size(cr, 8.0);
       cairo_move_to(cr, x, top + kTile + 11);
-      cairo_show_text(cr, (std::to_string(entries[j].type) + " " + entries[j].label).c_str());
+      cairo_show_text(cr, qhost::NoiseTileCaption(entries[j]).c_str());
     }
   }
 }

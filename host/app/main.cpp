@@ -5,6 +5,7 @@
 
 #include "host/app/app_context.h"
 #include "host/app/describe_command.h"
+#include "host/app/inspect_command.h"
 #include "host/app/noise_gallery_command.h"
 #include "host/app/plugins_command.h"
 #include "host/app/progress.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
   qhost::app::AddRockCommand(app, argv[0], pluginsOption);
   qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
   qhost::app::AddNoiseGalleryCommand(app);
+  qhost::app::AddInspectCommand(app);
   try
   {
     app.parse(argc, argv);

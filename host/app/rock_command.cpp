@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <map>
 
 #include "host/app/app_context.h"
 #include "host/app/file_units.h"
@@ -31,6 +32,7 @@ struct RockOptions
   int removeLayers = 0;
   std::string preview;
   int previewSize = 640;
+  std::string previewView = "front";
   bool texture = false;
   std::string textureMode = "color";
   std::string projection; // empty: the texture tag's, else solid
@@ -111,9 +113,19 @@ void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<co
   preview.width = options.previewSize;
   preview.height = options.previewSize * 3 / 4;
   preview.texture = texture;
+  const std::map<std::string, PreviewView> views = {
+      {"front", PreviewView::FrontRight}, {"back", PreviewView::BackLeft}, {"top", PreviewView::Top}};
   Image picture;
   std::string error;
-  if (!RenderMeshPreview(mesh, normals, preview, picture, error) || !WritePng(options.preview, picture, error))
+  bool rendered = false;
+  if (options.previewView == "all")
+    rendered = RenderMeshViewStrip(mesh, normals, preview, picture, error);
+  else
+  {
+    preview.view = views.at(options.previewView);
+    rendered = RenderMeshPreview(mesh, normals, preview, picture, error);
+  }
+  if (!rendered || !WritePng(options.preview, picture, error))
     throw std::runtime_error(options.preview + ": " + error);
   std::cout << "wrote " << options.preview << "\n";
 }
@@ -239,6 +251,10 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
                   "A field weighting the layers: SHAPE,X,Y,Z,INNER,OUTER with SHAPE spherical, linear or box and "
                   "lengths in the --unit (or with m, cm, mm); repeatable");
   cmd->add_option("--preview", options->preview, "Also write a shaded picture of the rock (PNG)");
+  cmd->add_option("--preview-view", options->previewView,
+                  "Where the picture looks from: front, back, top, or all three side by side")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"front", "back", "top", "all"}));
   cmd->add_option("--preview-size", options->previewSize, "Width of the picture in pixels")
       ->capture_default_str()
       ->check(CLI::Range(16, 4096));

@@ -11,8 +11,6 @@
 namespace qhost {
 namespace {
 
-constexpr Int32 kRidgedType = 400;
-constexpr Int32 kSimpleType = 500;
 constexpr Int32 kColumns = 6;
 constexpr Int32 kLabelHeight = 22;
 constexpr Int32 kLabelBaseline = 15; // below the tile
@@ -23,14 +21,24 @@ constexpr Float kTileExtent = 4.0; // noise units across one tile
 using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
-Float Evaluate(const NoiseGenerator& noise, const Float* fbm, Int32 type, const Vector& p)
+// How the tiles sample the patterns: five octaves, mild detail attenuation,
+// and for the ridged multifractal ridges with damped valleys (offset 0.5,
+// gain 1) on weights of a rough fractal (H 0.5).
+constexpr Float kOctaves = 5.0;
+constexpr Float kDetailAttenuation = 0.25;
+constexpr Float kRidgeOffset = 0.5;
+constexpr Float kRidgeGain = 1.0;
+constexpr Float kRidgeRoughness = 0.5;
+
+Float Evaluate(const NoiseGenerator& noise, const Float* fbm, const NoiseTileEntry& entry, const Vector& p)
 {
-  switch (type)
+  switch (entry.pattern)
   {
-    case kRidgedType: return RidgedMultifractal(fbm, p, 5.0, 0.5, 1.0);
-    case kSimpleType: return noise.SimpleNoise(p);
-    default: return noise.Noise(type, true, p, 0.0, 5.0, false, 0.0, 0.25, 0);
+    case NoisePattern::RidgedMultifractal: return noise.RidgedMultifractal(fbm, p, kOctaves, kRidgeOffset, kRidgeGain);
+    case NoisePattern::SimpleNoise: return noise.SimpleNoise(p);
+    case NoisePattern::NumberedType: break;
   }
+  return noise.Noise(entry.type, true, p, 0.0, kOctaves, false, 0.0, kDetailAttenuation, 0);
 }
 
 cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length)
@@ -52,17 +60,22 @@ std::vector<NoiseTileEntry> NoiseTileEntries()
 {
   std::vector<NoiseTileEntry> entries;
   for (const NoiseTypeInfo& info : AllNoiseTypes())
-    entries.push_back({info.type, info.label});
-  entries.push_back({kRidgedType, "Ridged Multifractal"});
-  entries.push_back({kSimpleType, "Simple Noise"});
+    entries.push_back({NoisePattern::NumberedType, info.type, info.label});
+  entries.push_back({NoisePattern::RidgedMultifractal, 0, "Ridged Multifractal"});
+  entries.push_back({NoisePattern::SimpleNoise, 0, "Simple Noise"});
   return entries;
 }
 
-void DrawNoiseTile(cairo_t* cr, Int32 type, double x, double y, Int32 size, Int32 seed)
+std::string NoiseTileCaption(const NoiseTileEntry& entry)
+{
+  return entry.pattern == NoisePattern::NumberedType ? std::to_string(entry.type) + "  " + entry.label : entry.label;
+}
+
+void DrawNoiseTile(cairo_t* cr, const NoiseTileEntry& entry, double x, double y, Int32 size, Int32 seed)
 {
   const NoiseGenerator noise(seed);
   Float fbm[kFbmTableSize] = {};
-  InitFbm(fbm, 18, 2.0, 0.5);
+  InitFbm(fbm, kFbmTableSize - 1, 2.0, kRidgeRoughness);
   SurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size, size), cairo_surface_destroy);
   cairo_surface_flush(tile.get());
   unsigned char* pixels = cairo_image_surface_get_data(tile.get());
@@ -73,7 +86,7 @@ void DrawNoiseTile(cairo_t* cr, Int32 type, double x, double y, Int32 size, Int3
     for (Int32 col = 0; col < size; ++col)
     {
       const Vector p((col + 0.5) / size * kTileExtent, (row + 0.5) / size * kTileExtent, 0.0);
-      const auto grey = std::uint32_t(std::clamp(Evaluate(noise, fbm, type, p), 0.0, 1.0) * 255.0 + 0.5);
+      const auto grey = std::uint32_t(std::clamp(Evaluate(noise, fbm, entry, p), 0.0, 1.0) * 255.0 + 0.5);
       line[col] = (grey << 16) | (grey << 8) | grey;
     }
   }
@@ -97,7 +110,7 @@ GalleryLayout LayoutNoiseGallery(Int32 tileSize)
   double widest = 0.0;
   for (size_t i = 0; i < entries.size(); ++i)
   {
-    layout.labels.push_back({std::to_string(entries[i].type) + "  " + entries[i].label});
+    layout.labels.push_back({NoiseTileCaption(entries[i])});
     cairo_text_extents(cr.get(), layout.labels[i].text.c_str(), &extents[i]);
     widest = std::max(widest, extents[i].x_bearing + extents[i].width);
   }
@@ -139,7 +152,7 @@ bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std:
   {
     const double x = kMargin + double(i % kColumns) * layout.cellWidth;
     const double y = kMargin + double(i / kColumns) * layout.cellHeight;
-    DrawNoiseTile(cr.get(), entries[i].type, x, y, tileSize, seed);
+    DrawNoiseTile(cr.get(), entries[i], x, y, tileSize, seed);
     cairo_set_source_rgb(cr.get(), 0.1, 0.1, 0.1);
     cairo_move_to(cr.get(), x, y + tileSize + kLabelBaseline);
     cairo_show_text(cr.get(), layout.labels[i].text.c_str());

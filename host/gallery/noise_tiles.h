@@ -10,17 +10,30 @@
 
 namespace qhost {
 
+// What a tile shows: one of the numbered noise types, or one of the noise
+// library's two functions that a plug-in can offer beside them.
+enum class NoisePattern
+{
+  NumberedType,
+  RidgedMultifractal,
+  SimpleNoise,
+};
+
 struct NoiseTileEntry
 {
-  Int32 type;        // 1 ... 33, or 400 (ridged multifractal), 500 (simple noise)
+  NoisePattern pattern;
+  Int32 type;        // 1 ... 33 for a numbered type, else 0
   std::string label;
 };
 
-// Every type a person can pick, in type order, with its label.
+// Every numbered type in order, then the ridged multifractal and the simple noise.
 std::vector<NoiseTileEntry> NoiseTileEntries();
 
-// Draws the tile of a type into cr at (x, y), size x size pixels.
-void DrawNoiseTile(cairo_t* cr, Int32 type, double x, double y, Int32 size, Int32 seed);
+// The text under a tile: "number  label" for a numbered type, else the label.
+std::string NoiseTileCaption(const NoiseTileEntry& entry);
+
+// Draws the tile of an entry into cr at (x, y), size x size pixels.
+void DrawNoiseTile(cairo_t* cr, const NoiseTileEntry& entry, double x, double y, Int32 size, Int32 seed);
 
 // Where the gallery puts one tile's label: its text and the box its ink
 // covers, in pixels of the gallery picture.

@@ -58,7 +58,9 @@ bool InitFbm(Float* table, Int32 maxOctaves, Float lacunarity, Float h)
   return valid;
 }
 
-Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset, Float gain)
+namespace noise {
+
+Float Ridged(const Lattice& lattice, const Float* table, const Vector& q, Float octaves, Float offset, Float gain)
 {
   if (table == nullptr)
     return 0.0;
@@ -69,22 +71,35 @@ Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Flo
   const Float peak = std::max(offset * offset, (offset - 1.0) * (offset - 1.0));
   if (peak == 0.0)
     return 0.0;
-  const noise::Lattice& lattice = SharedLattice();
+  // Every crest is rounded, finer octaves more (their ridges are steeper for
+  // the same weight), so a displaced ridge stays a ridge and not a fold.
+  constexpr Float kCrestRounding = 0.3;
+  constexpr Float kRoundingGrowth = 1.41421356237;
+  Float rounding = kCrestRounding;
   const OctaveCount n = CountOctaves(octaves, kFbmTableSize);
-  const Vector q = WrapNatural(p);
   Float result = 0.0, total = 0.0, weight = 1.0, frequency = 1.0;
-  for (Int32 i = 0; i < n.count; ++i, frequency *= 2.0)
+  for (Int32 i = 0; i < n.count; ++i, frequency *= 2.0, rounding *= kRoundingGrowth)
   {
     const Float octaveWeight = std::fabs(table[i]) * (i + 1 == n.count ? n.lastWeight : 1.0);
-    const Float ridge = offset - std::fabs(lattice.Gradient(q * frequency, {}, noise::OctaveSalt(i)));
+    const Float ridge = offset - SoftAbs(lattice.Gradient(q * frequency, {}, OctaveSalt(i)), rounding);
     const Float signal = ridge * ridge / peak * weight;
     result += signal * octaveWeight;
     total += octaveWeight;
     // Valleys of the previous octave damp the detail of the next one.
     weight = std::clamp(signal * gain, 0.0, 1.0);
   }
-  const Float value = result / total;
+  // The valleys where |n| meets the offset are as sharp as the crests are
+  // high: a lower relief keeps them from folding a displaced surface.
+  constexpr Float kRelief = 0.6;
+  const Float value = kRelief * result / total;
   return std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 0.0;
+}
+
+}  // namespace noise
+
+Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset, Float gain)
+{
+  return noise::Ridged(SharedLattice(), table, WrapNatural(p), octaves, offset, gain);
 }
 
 Float Turbulence(const Vector& p, Float octaves, bool absolute)

@@ -47,6 +47,8 @@ public:
               Float sampleRadius, Float detailAttenuation, Int32 repeat) const;
   // Single-octave gradient noise in [0,1].
   Float SimpleNoise(const Vector& p) const;
+  // qhost::RidgedMultifractal on this generator's lattice and domain offset.
+  Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset, Float gain) const;
 
   // Fills the generator's own octave weight table (see qhost::InitFbm); a new
   // generator starts with lacunarity 2 and h 1 over the whole table.
@@ -54,7 +56,14 @@ public:
   const Float* FbmTable() const { return fbmTable_.data(); }
 
 private:
+  // p moved by the seed's offset and reduced to the natural period.
+  Vector PlaceNatural(const Vector& p) const;
+
   noise::Lattice lattice_;
+  // Where the seed puts the origin: a point inside the natural period, so a
+  // new seed shows another part of every pattern, and no point of space (a
+  // lattice point, where gradient noise is always zero) keeps its value.
+  Vector domainOffset_;
   std::array<Float, kFbmTableSize> fbmTable_{};
 };
 
@@ -66,7 +75,7 @@ bool InitFbm(Float* table, Int32 maxOctaves, Float lacunarity, Float h);
 
 // Ridged multifractal on octave weights from InitFbm; frequencies double per
 // octave. Result in [0,1]: each octave's signal is divided by its largest
-// possible value for the given offset.
+// possible value for the given offset. Uses a fixed seed.
 Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset,
                          Float gain);
 

@@ -11,6 +11,19 @@ using noise::OctaveSetup;
 
 Float FiniteOr(Float x, Float fallback) { return std::isfinite(x) ? x : fallback; }
 
+// The seed's offset added to an input coordinate that is already reduced to
+// the period, reduced again so lattice arithmetic stays small.
+Float Place(Float x, Float offset, Int64 period, bool tiling)
+{
+  return noise::WrapCoordinate(noise::WrapCoordinate(FiniteOr(x, 0.0), period, tiling) + offset, period, tiling);
+}
+
+Vector SeedOffset(const noise::Lattice& lattice)
+{
+  constexpr Float kSpan = static_cast<Float>(noise::kNaturalPeriod);
+  return {kSpan * lattice.HashValue(1, 0, 0), kSpan * lattice.HashValue(0, 1, 0), kSpan * lattice.HashValue(0, 0, 1)};
+}
+
 OctaveSetup MakeOctaveSetup(Float octaves, Float sampleRadius, Float detailAttenuation, Float time, Int32 repeat)
 {
   OctaveSetup s;
@@ -62,7 +75,10 @@ PatternFunction PatternForType(Int32 type)
 
 }  // namespace noise
 
-NoiseGenerator::NoiseGenerator(Int32 seed) : lattice_(seed) { InitFbm(kFbmTableSize - 1, 2.0, 1.0); }
+NoiseGenerator::NoiseGenerator(Int32 seed) : lattice_(seed), domainOffset_(SeedOffset(lattice_))
+{
+  InitFbm(kFbmTableSize - 1, 2.0, 1.0);
+}
 
 Float NoiseGenerator::Noise(Int32 type, bool twoD, const Vector& p, Float time, Float octaves, bool absolute,
                             Float sampleRadius, Float detailAttenuation, Int32 repeat) const
@@ -70,19 +86,27 @@ Float NoiseGenerator::Noise(Int32 type, bool twoD, const Vector& p, Float time, 
   const noise::PatternContext context{lattice_, MakeOctaveSetup(octaves, sampleRadius, detailAttenuation, time, repeat),
                                       absolute};
   const OctaveSetup& s = context.octaves;
-  const Vector q(noise::WrapCoordinate(FiniteOr(p.x, 0.0), s.period, s.tiling),
-                 noise::WrapCoordinate(FiniteOr(p.y, 0.0), s.period, s.tiling),
-                 twoD ? 0.0 : noise::WrapCoordinate(FiniteOr(p.z, 0.0), s.period, s.tiling));
+  const Vector q(Place(p.x, domainOffset_.x, s.period, s.tiling), Place(p.y, domainOffset_.y, s.period, s.tiling),
+                 Place(twoD ? 0.0 : p.z, domainOffset_.z, s.period, s.tiling));
   return noise::PatternForType(type)(context, q);
+}
+
+Vector NoiseGenerator::PlaceNatural(const Vector& p) const
+{
+  return {Place(p.x, domainOffset_.x, noise::kNaturalPeriod, false), Place(p.y, domainOffset_.y, noise::kNaturalPeriod, false),
+          Place(p.z, domainOffset_.z, noise::kNaturalPeriod, false)};
 }
 
 Float NoiseGenerator::SimpleNoise(const Vector& p) const
 {
   const noise::PatternContext context{lattice_, OctaveSetup{}, false};
-  const Vector q(noise::WrapCoordinate(FiniteOr(p.x, 0.0), noise::kNaturalPeriod, false),
-                 noise::WrapCoordinate(FiniteOr(p.y, 0.0), noise::kNaturalPeriod, false),
-                 noise::WrapCoordinate(FiniteOr(p.z, 0.0), noise::kNaturalPeriod, false));
-  return noise::PlainNoise(context, q);
+  return noise::PlainNoise(context, PlaceNatural(p));
+}
+
+Float NoiseGenerator::RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset,
+                                         Float gain) const
+{
+  return noise::Ridged(lattice_, table, PlaceNatural(p), octaves, offset, gain);
 }
 
 void NoiseGenerator::InitFbm(Int32 maxOctaves, Float lacunarity, Float h)

@@ -1,17 +1,63 @@
 #include "host/noise/noise_services.h"
 
+#include <algorithm>
+#include <mutex>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "host/noise/noise.h"
 
 namespace qhost {
 namespace {
 
+// The API's RidgedMultifractal takes no generator, yet a plug-in that calls
+// it inside the life of its GeNoise means that generator's seed. The host
+// therefore keeps, per thread, the generators alive in allocation order, and
+// the free function follows the newest one of the calling thread.
+class LiveGenerators
+{
+public:
+  void Add(const NoiseGenerator* generator)
+  {
+    std::lock_guard lock(mutex_);
+    live_.push_back({std::this_thread::get_id(), generator});
+  }
+  void Remove(const NoiseGenerator* generator)
+  {
+    std::lock_guard lock(mutex_);
+    std::erase_if(live_, [&](const Entry& e) { return e.generator == generator; });
+  }
+  // The newest generator allocated on this thread and still alive, or null.
+  const NoiseGenerator* NewestOnThisThread() const
+  {
+    const std::thread::id thread = std::this_thread::get_id();
+    std::lock_guard lock(mutex_);
+    const auto found = std::find_if(live_.rbegin(), live_.rend(), [&](const Entry& e) { return e.thread == thread; });
+    return found == live_.rend() ? nullptr : found->generator;
+  }
+
+private:
+  struct Entry
+  {
+    std::thread::id thread;
+    const NoiseGenerator* generator;
+  };
+  mutable std::mutex mutex_;
+  std::vector<Entry> live_;
+};
+
+LiveGenerators& Live()
+{
+  static LiveGenerators live;
+  return live;
+}
+
 class HostNoise final : public GeNoise
 {
 public:
-  explicit HostNoise(Int32 seed) : generator_(seed) {}
-  ~HostNoise() override = default;
+  explicit HostNoise(Int32 seed) : generator_(seed) { Live().Add(&generator_); }
+  ~HostNoise() override { Live().Remove(&generator_); }
 
   Bool InitFbm(Int32 maxOctaves, Float lacunarity, Float h) override
   {
@@ -32,7 +78,18 @@ private:
 class NoiseServicesImpl final : public NoiseServices
 {
 public:
-  GeNoise* AllocNoise(Int32 seed) override { return new (std::nothrow) HostNoise(seed); }
+  GeNoise* AllocNoise(Int32 seed) override
+  {
+    // Nothing may be thrown across the API: no memory means no generator.
+    try
+    {
+      return new HostNoise(seed);
+    }
+    catch (const std::bad_alloc&)
+    {
+      return nullptr;
+    }
+  }
   void FreeNoise(GeNoise* noise) override { delete static_cast<HostNoise*>(noise); }
   Bool InitFbm(Float* table, Int32 maxOctaves, Float lacunarity, Float h) override
   {
@@ -40,6 +97,8 @@ public:
   }
   Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset, Float gain) override
   {
+    if (const NoiseGenerator* generator = Live().NewestOnThisThread())
+      return generator->RidgedMultifractal(table, p, octaves, offset, gain);
     return qhost::RidgedMultifractal(table, p, octaves, offset, gain);
   }
   Float Turbulence(const Vector& p, Float octaves, Bool absolute) override

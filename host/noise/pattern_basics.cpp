@@ -12,7 +12,7 @@ Float SoftFold(Float n)
   constexpr Float kRounding = 0.1;
   // 1 / (sqrt(1 + kRounding^2) - kRounding): maps |n| = 1 to 1.
   constexpr Float kInverseTop = 1.1049876169;
-  return (std::sqrt(n * n + kRounding * kRounding) - kRounding) * kInverseTop;
+  return SoftAbs(n, kRounding) * kInverseTop;
 }
 
 }  // namespace

@@ -17,14 +17,15 @@ Float EdgeWidth(const CellularSample& s) { return s.f2 - s.f1; }
 
 }  // namespace
 
-// Turbulence with round blisters pushed up through it.
+// Turbulence with round blisters pushed up through it: smooth domes, one per
+// cell, that rise from the turbulence without a rim.
 Float BlisteredTurbulence(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kBlisterRadius = 0.45;
+  constexpr Float kBlisterRadius = 0.5;
+  constexpr Float kBlisterHeight = 0.55;
   const Float turbulence = Turbulent(c, p, c.absolute);
-  const Float blister = CellularPattern(c, p, 2, 0.2, [](const CellularSample& s) {
-    const Float r = s.f1 / kBlisterRadius;
-    return r < 1.0 ? std::sqrt(1.0 - r * r) : 0.0;
+  const Float blister = CellularPattern(c, p, 1, 0.2, [](const CellularSample& s) {
+    return kBlisterHeight * (1.0 - SmoothStep(0.0, kBlisterRadius, s.f1));
   });
   return turbulence + (1.0 - turbulence) * blister;
 }
@@ -47,24 +48,28 @@ Float Dents(const PatternContext& c, const Vector& p)
                     });
 }
 
-// Dried mud: fBm plates separated by dark cracks along the cell edges.
+// Dried mud: fBm plates separated by cracks along the cell edges. The cracks
+// are grooves with rounded floors, wide enough to stay slopes when displaced.
 Float Pezo(const PatternContext& c, const Vector& p)
 {
-  const Float crack = CellularPattern(c, p, 3, 0.9, [](const CellularSample& s) {
-    return SmoothStep(0.0, 0.12, EdgeWidth(s));
+  constexpr Float kCrackWidth = 0.5;
+  constexpr Float kCrackDepth = 0.6;
+  const Float crack = CellularPattern(c, p, 1, 0.8, [](const CellularSample& s) {
+    return SmoothStep(0.0, kCrackWidth, EdgeWidth(s));
   });
-  return crack * (0.35 + 0.65 * Fbm(c, p));
+  return (1.0 - kCrackDepth + kCrackDepth * crack) * (0.35 + 0.65 * Fbm(c, p));
 }
 
 // Round pits of noise-driven size scattered over a mottled surface.
 Float Poxo(const PatternContext& c, const Vector& p)
 {
+  constexpr Float kPitDepth = 0.6;
   const Float base = Fbm(c, p);
-  const Float radius = 0.2 + 0.35 * base;
-  const Float pit = CellularPattern(c, p, 4, 0.1, [radius](const CellularSample& s) {
-    return 1.0 - SmoothStep(0.6 * radius, radius, s.f1);
+  const Float radius = 0.3 + 0.2 * base;
+  const Float pit = CellularPattern(c, p, 1, 0.1, [radius](const CellularSample& s) {
+    return 1.0 - SmoothStep(0.2 * radius, radius, s.f1);
   });
-  return (1.0 - pit) * (0.5 + 0.5 * base);
+  return (1.0 - kPitDepth * pit) * (0.5 + 0.5 * base);
 }
 
 // Fine white noise: an independent value per 1/64 unit cell.
@@ -83,22 +88,28 @@ Float RandomPattern(const PatternContext& c, const Vector& p)
                     });
 }
 
-// Mosaic: every Voronoi cell one flat tone, darkening into the grout lines.
+// Mosaic: every Voronoi cell one flat tone, sloping down into wide grout
+// lines, so neighbouring tiles of different height never meet in a step.
 Float Sema(const PatternContext& c, const Vector& p)
 {
-  return CellularPattern(c, p, 2, 0.45, [&](const CellularSample& s) {
-    return c.lattice.ValueOfHash(s.nearest) * SmoothStep(0.0, 0.06, EdgeWidth(s));
+  constexpr Float kGroutWidth = 0.5;
+  return CellularPattern(c, p, 1, 0.45, [&](const CellularSample& s) {
+    return 0.2 + 0.6 * c.lattice.ValueOfHash(s.nearest) * SmoothStep(0.0, kGroutWidth, EdgeWidth(s));
   });
 }
 
-// Halftone stipple: dots on jittered points, their size following fBm.
+// Halftone stipple: round dots on jittered points whose height follows fBm,
+// on a faintly mottled ground. Dots are smooth bumps half a cell across, low
+// where the fBm is dark.
 Float Stupl(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kEdge = 0.06;
-  const Float radius = 0.8 * SmoothStep(0.25, 0.75, Fbm(c, p));
-  return CellularPattern(c, p, 6, 0.2, [radius](const CellularSample& s) {
-    return 1.0 - SmoothStep(radius - kEdge, radius, s.f1);
-  });
+  constexpr Float kDotRadius = 0.5;
+  constexpr Float kGround = 0.2;
+  const Float fbm = Fbm(c, p);
+  const Float height = 0.7 * SmoothStep(0.2, 0.8, fbm);
+  return kGround * fbm + CellularPattern(c, p, 1, 0.2, [height](const CellularSample& s) {
+           return height * (1.0 - SmoothStep(0.0, kDotRadius, s.f1));
+         });
 }
 
 Float CellVoronoi(const PatternContext& c, const Vector& p)
@@ -130,7 +141,12 @@ Float Voronoi2(const PatternContext& c, const Vector& p)
 
 Float Voronoi3(const PatternContext& c, const Vector& p)
 {
-  return CellularPattern(c, p, 1, 0.3, [](const CellularSample& s) { return std::min(1.0, EdgeWidth(s) / kEdgeSpan); });
+  // F2 - F1 folds to zero at a cell edge; rounding the fold keeps the
+  // valley along the edge from becoming a crease.
+  constexpr Float kValleyRounding = 0.15;
+  return CellularPattern(c, p, 1, 0.3, [](const CellularSample& s) {
+    return std::min(1.0, SoftAbs(EdgeWidth(s), kValleyRounding) / kEdgeSpan);
+  });
 }
 
 }  // namespace qhost::noise

@@ -27,45 +27,54 @@ Float BoxNoise(const PatternContext& c, const Vector& p)
   });
 }
 
-// Contour bands of fBm, like a topographic map.
+// Contour bands of fBm, like a topographic map. Few, shallow bands: each
+// band multiplies the slope of the fBm below it.
 Float Buya(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kBands = 3.0;
-  return 0.5 + 0.5 * std::sin(kTwoPi * kBands * Fbm(c, p));
+  constexpr Float kBands = 1.25;
+  constexpr Float kDepth = 0.4;
+  return 0.5 + kDepth * std::sin(kTwoPi * kBands * Fbm(c, p));
 }
 
 // Ridged folds on a warped domain, like the surface of a brain.
 Float Cranal(const PatternContext& c, const Vector& p)
 {
   constexpr Float kRidgeMean = 0.55;
-  const Vector q = p + Warp(c, p, 0.35);
+  constexpr Float kCrestRounding = 0.3;
+  const Vector q = p + Warp(c, p, 0.25);
   return SumOctaves(c.octaves, q, {}, kRidgeMean, [&](const Vector& l, const LatticePeriod& period, UInt32 salt) {
-    const Float ridge = 1.0 - std::fabs(c.lattice.Gradient(l, period, salt));
+    const Float ridge = 1.0 - SoftAbs(c.lattice.Gradient(l, period, salt), kCrestRounding);
     return ridge * ridge;
   });
 }
 
 Float DisplacedTurbulence(const PatternContext& c, const Vector& p)
 {
-  return Turbulent(c, p + Warp(c, p, 0.5), c.absolute);
+  return Turbulent(c, p + Warp(c, p, 0.3), c.absolute);
 }
 
 Float FbmPattern(const PatternContext& c, const Vector& p) { return Fbm(c, p); }
 
-// Sharp-crested ripples running along x, bent by noise, like wind-blown sand.
+// Narrow-crested ripples running along x, bent by noise, like wind-blown
+// sand. The crests are rounded and the ripples wide and shallow enough that
+// a displaced surface never folds over them.
 Float Hama(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kRipplesPerUnit = 3.0;
-  constexpr Float kMean = 1.0 - 2.0 / kPi;
+  constexpr Float kRipplesPerUnit = 1.0;
+  constexpr Float kBend = 0.3;
+  constexpr Float kCrestRounding = 0.3;
+  constexpr Float kBase = 0.15;
+  constexpr Float kHeight = 0.7;
   const PatternContext coarse{c.lattice, c.octaves.Limited(3), false};
-  const Float phase = kRipplesPerUnit * p.x + 1.5 * FbmSigned(coarse, p);
-  return FadeProfile(c, 1.0 - std::fabs(std::sin(kPi * phase)), 1.0 / kRipplesPerUnit, kMean);
+  const Float phase = kRipplesPerUnit * p.x + kBend * FbmSigned(coarse, p);
+  const Float ripple = 1.0 - SoftAbs(std::sin(kPi * phase), kCrestRounding) / SoftAbs(1.0, kCrestRounding);
+  return FadeProfile(c, kBase + kHeight * ripple, 1.0 / kRipplesPerUnit, kBase + kHeight * 0.45);
 }
 
 // Soft-edged spots where fBm rises over a threshold.
 Float Luka(const PatternContext& c, const Vector& p)
 {
-  return SmoothStep(0.5, 0.58, Fbm(c, p, 7, {2, 2, 2}));
+  return SmoothStep(0.38, 0.78, Fbm(c, p, 7));
 }
 
 // fBm wrapped into repeating sawtooth bands.
@@ -76,8 +85,8 @@ Float ModNoise(const PatternContext& c, const Vector& p)
   return t - std::floor(t);
 }
 
-// Long vertical streaks: fBm stretched along y.
-Float Naki(const PatternContext& c, const Vector& p) { return Fbm(c, p, 0, {6, 1, 6}); }
+// Vertical streaks: fBm stretched along y (three times longer than wide).
+Float Naki(const PatternContext& c, const Vector& p) { return 0.5 + 0.6 * (Fbm(c, p, 0, {3, 1, 3}) - 0.5); }
 
 Float PlainNoise(const PatternContext& c, const Vector& p)
 {
@@ -92,16 +101,17 @@ Float PlainNoise(const PatternContext& c, const Vector& p)
 Float Nutous(const PatternContext& c, const Vector& p)
 {
   const PatternContext knots{c.lattice, c.octaves.Limited(3), c.absolute};
-  return SmoothStep(0.1, 0.45, Fbm(c, p) * Fbm(knots, p, 29, {2, 2, 2}));
+  return SmoothStep(0.08, 0.55, Fbm(c, p) * Fbm(knots, p, 29));
 }
 
-// fBm quantised into flat terraces joined by short smooth steps.
+// fBm quantised into flat terraces joined by smooth risers, each riser half
+// a terrace wide so that it stays a slope rather than a cliff.
 Float Ober(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kTerraces = 5.0;
-  const Float t = kTerraces * SmoothStep(0.2, 0.8, Fbm(c, p));
+  constexpr Float kTerraces = 3.0;
+  const Float t = kTerraces * SmoothStep(0.1, 0.9, Fbm(c, p));
   const Float level = std::floor(t);
-  return (level + SmoothStep(0.7, 1.0, t - level)) / kTerraces;
+  return (level + SmoothStep(0.5, 1.0, t - level)) / kTerraces;
 }
 
 Float TurbulencePattern(const PatternContext& c, const Vector& p) { return Turbulent(c, p, c.absolute); }
@@ -122,19 +132,21 @@ Float VlNoise(const PatternContext& c, const Vector& p)
 // Turbulence on a domain bent by crossed sine waves.
 Float WavyTurbulence(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kWaves = 2.0;
-  constexpr Float kAmplitude = 0.25;
+  constexpr Float kWaves = 1.0;
+  constexpr Float kAmplitude = 0.12;
   const Vector bend(std::sin(kTwoPi * kWaves * p.y), std::sin(kTwoPi * kWaves * p.z), std::sin(kTwoPi * kWaves * p.x));
   return Turbulent(c, p + bend * kAmplitude, c.absolute);
 }
 
-// Zigzag strata: a triangle wave across y, pushed around by fBm.
+// Zigzag strata: layers across y, pushed around by fBm. Each layer is a
+// smooth wave, so strata meet in rounded folds rather than creases.
 Float Zada(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kLayersPerUnit = 2.0;
-  const Float x = kLayersPerUnit * p.y + 1.5 * FbmSigned(c, p, 5);
-  const Float triangle = std::fabs(2.0 * (x - std::floor(x)) - 1.0);
-  return FadeProfile(c, triangle, 1.0 / kLayersPerUnit, 0.5);
+  constexpr Float kLayersPerUnit = 1.0;
+  constexpr Float kPush = 0.5;
+  constexpr Float kDepth = 0.3;
+  const Float x = kLayersPerUnit * p.y + kPush * FbmSigned(c, p, 5);
+  return FadeProfile(c, 0.5 + kDepth * std::sin(kTwoPi * x), 1.0 / kLayersPerUnit, 0.5);
 }
 
 }  // namespace qhost::noise

@@ -2,6 +2,8 @@
 // themselves. Every pattern gets a point already reduced to the period.
 #pragma once
 
+#include <cmath>
+
 #include "host/noise/lattice.h"
 #include "host/noise/octaves.h"
 
@@ -18,6 +20,11 @@ using PatternFunction = Float (*)(const PatternContext&, const Vector&);
 
 // Pattern of a type in 1..33, plain noise for anything else.
 PatternFunction PatternForType(Int32 type);
+
+// |x| with its corner rounded over about `rounding`: equal to 0 at 0, smooth
+// everywhere, and within `rounding` of |x|. Displacement types use it where
+// a hard fold would put a crease of unbounded sharpness into a surface.
+inline Float SoftAbs(Float x, Float rounding) { return std::sqrt(x * x + rounding * rounding) - rounding; }
 
 // Mean of |gradient noise|: the fade target of folded octaves.
 constexpr Float kFoldedMean = 0.22;
@@ -42,6 +49,10 @@ Float CellularPattern(const PatternContext& c, const Vector& p, Int64 scale, Flo
                       return map(c.lattice.Cellular(q, period, salt));
                     });
 }
+
+// Ridged multifractal on octave weights from InitFbm at a point reduced to
+// the natural period; see qhost::RidgedMultifractal.
+Float Ridged(const Lattice& lattice, const Float* table, const Vector& q, Float octaves, Float offset, Float gain);
 
 // Lattice and fractal types.
 Float BoxNoise(const PatternContext& c, const Vector& p);

@@ -3,15 +3,33 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace qhost {
 namespace {
 
 constexpr Float kFieldOfView = 0.55; // radians, vertical
-const Vector kViewDirection = Vector(0.9, 0.7, 1.5).GetNormalized(); // from the target to the eye
-const Vector kKeyLight = Vector(0.6, 0.9, 0.5).GetNormalized();
-const Vector kFillLight = Vector(-0.7, 0.2, 0.4).GetNormalized();
+
+// Directions from the target to the eye and to the two lights.
+struct ViewSetup
+{
+  Vector eye, keyLight, fillLight;
+};
+
+ViewSetup SetupView(PreviewView view)
+{
+  const ViewSetup front{Vector(0.9, 0.7, 1.5).GetNormalized(), Vector(0.6, 0.9, 0.5).GetNormalized(),
+                        Vector(-0.7, 0.2, 0.4).GetNormalized()};
+  const auto halfTurn = [](const Vector& v) { return Vector(-v.x, v.y, -v.z); };
+  switch (view)
+  {
+    case PreviewView::FrontRight: break;
+    case PreviewView::BackLeft: return {halfTurn(front.eye), halfTurn(front.keyLight), halfTurn(front.fillLight)};
+    case PreviewView::Top: return {Vector(0.15, 1.0, 0.25).GetNormalized(), front.keyLight, front.fillLight};
+  }
+  return front;
+}
 
 struct Camera
 {
@@ -29,7 +47,7 @@ struct Camera
   }
 };
 
-Camera FitCamera(const MeshData& mesh, Int32 width, Int32 height)
+Camera FitCamera(const MeshData& mesh, const Vector& viewDirection, Int32 width, Int32 height)
 {
   Vector lo(std::numeric_limits<Float>::max()), hi(-std::numeric_limits<Float>::max());
   for (const Vector& p : mesh.points)
@@ -42,11 +60,11 @@ Camera FitCamera(const MeshData& mesh, Int32 width, Int32 height)
   Camera c;
   c.width = width;
   c.height = height;
-  c.forward = -kViewDirection;
+  c.forward = -viewDirection;
   c.right = Cross(c.forward, Vector(0, 1, 0)).GetNormalized();
   c.up = Cross(c.right, c.forward);
   const Float distance = radius / std::sin(kFieldOfView * 0.5) * 1.1;
-  c.eye = centre + kViewDirection * distance;
+  c.eye = centre + viewDirection * distance;
   c.focal = height * 0.5 / std::tan(kFieldOfView * 0.5);
   return c;
 }
@@ -71,8 +89,8 @@ struct Corner
 class Rasterizer
 {
 public:
-  Rasterizer(Int32 width, Int32 height, const Image* texture)
-      : width_(width), height_(height), texture_(texture), depth_(size_t(width) * size_t(height), kFar),
+  Rasterizer(Int32 width, Int32 height, const Image* texture, const ViewSetup& view)
+      : width_(width), height_(height), texture_(texture), view_(view), depth_(size_t(width) * size_t(height), kFar),
         colour_(size_t(width) * size_t(height))
   {
     for (Int32 y = 0; y < height; ++y)
@@ -107,7 +125,8 @@ public:
         const Vector albedo = texture_ ? SampleTexture(*texture_, wa * a.uv.x + wb * b.uv.x + wc * c.uv.x,
                                                        wa * a.uv.y + wb * b.uv.y + wc * c.uv.y)
                                        : Vector(0.55, 0.52, 0.48);
-        const Float light = 0.12 + 0.85 * std::max(0.0, Dot(n, kKeyLight)) + 0.25 * std::max(0.0, Dot(n, kFillLight));
+        const Float light =
+            0.12 + 0.85 * std::max(0.0, Dot(n, view_.keyLight)) + 0.25 * std::max(0.0, Dot(n, view_.fillLight));
         colour_[at] = albedo * light;
       }
   }
@@ -131,6 +150,7 @@ private:
 
   Int32 width_, height_;
   const Image* texture_;
+  ViewSetup view_;
   std::vector<Float> depth_;
   std::vector<Vector> colour_;
 };
@@ -142,8 +162,9 @@ bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNorma
 {
   if (!MakeImage(options.width, options.height, 3, 8, picture, error))
     return false;
-  const Camera camera = FitCamera(mesh, options.width, options.height);
-  Rasterizer raster(options.width, options.height, mesh.HasUVs() ? options.texture : nullptr);
+  const ViewSetup view = SetupView(options.view);
+  const Camera camera = FitCamera(mesh, view.eye, options.width, options.height);
+  Rasterizer raster(options.width, options.height, mesh.HasUVs() ? options.texture : nullptr, view);
   for (size_t i = 0; i < mesh.polygons.size(); ++i)
   {
     const CPolygon& poly = mesh.polygons[i];
@@ -164,6 +185,32 @@ bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNorma
       raster.Triangle(corner[0], corner[2], corner[3]);
   }
   raster.CopyTo(picture);
+  return true;
+}
+
+bool RenderMeshViewStrip(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options,
+                         Image& picture, std::string& error)
+{
+  constexpr PreviewView kViews[] = {PreviewView::FrontRight, PreviewView::BackLeft, PreviewView::Top};
+  constexpr Int32 kViewCount = 3;
+  if (options.width > std::numeric_limits<Int32>::max() / kViewCount)
+  {
+    error = "a strip of three views " + std::to_string(options.width) + " pixels wide each is too wide";
+    return false;
+  }
+  if (!MakeImage(options.width * kViewCount, options.height, 3, 8, picture, error))
+    return false;
+  for (Int32 k = 0; k < kViewCount; ++k)
+  {
+    PreviewOptions one = options;
+    one.view = kViews[k];
+    Image view;
+    if (!RenderMeshPreview(mesh, cornerNormals, one, view, error))
+      return false;
+    for (Int32 y = 0; y < view.height; ++y)
+      std::copy_n(view.samples.begin() + std::ptrdiff_t(y) * view.width * 3, size_t(view.width) * 3,
+                  picture.samples.begin() + (std::ptrdiff_t(y) * picture.width + std::ptrdiff_t(k) * view.width) * 3);
+  }
   return true;
 }
 

@@ -17,6 +17,13 @@ struct UsageError : std::runtime_error
   using std::runtime_error::runtime_error;
 };
 
+// Thrown by a command that did its work but ends with another exit code than
+// 0, such as a check that found what it looks for; main exits with `code`.
+struct CommandExit
+{
+  int code;
+};
+
 // The plug-ins folder: the option's value, or ../plugins beside the executable.
 std::string ResolvePluginsFolder(const std::string& option, const char* argv0);
 

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "host/app/app_context.h"
+#include "host/app/file_units.h"
 #include "host/inspect/report_text.h"
 #include "host/io/mesh_file.h"
 
@@ -21,21 +22,24 @@ void AddInspectCommand(CLI::App& app)
   {
     std::string file;
     bool strict = false;
+    FileUnitOptions units;
   };
   auto options = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand("inspect", "Report a mesh file's points, faces, holes, folds, "
                                                 "self-intersections and size (OBJ, PLY, glTF, GLB)");
   cmd->add_option("FILE", options->file, "Mesh file to inspect")->required();
   cmd->add_flag("--strict", options->strict, "Exit with code 3 when any defect is found");
+  AddFileUnitOptions(cmd, options->units, true);
   cmd->callback([options] {
+    const MeshFileFrame frame = ResolveFileFrame(options->units);
     MeshData mesh;
     std::string error;
-    if (!ReadMesh(options->file, mesh, error))
+    if (!ReadMesh(options->file, mesh, error, frame))
       throw UsageError(error);
     const MeshReport report = InspectMesh(mesh);
-    std::cout << "file: " << options->file << "\n" << FormatMeshReport(report);
+    std::cout << "file: " << options->file << "\n" << FormatMeshReport(report, kMetre.hostUnits);
     if (options->strict && report.HasDefects())
-      throw CLI::RuntimeError(kDefectsFound);
+      throw CommandExit{kDefectsFound};
   });
 }
 

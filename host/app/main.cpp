@@ -52,6 +52,11 @@ int main(int argc, char** argv)
     // usage error like any other bad input.
     return app.exit(e) == 0 ? 0 : 2;
   }
+  catch (const qhost::app::CommandExit& e)
+  {
+    qhost::app::FlushConsole();
+    return e.code;
+  }
   catch (const qhost::app::UsageError& e)
   {
     qhost::app::FlushConsole();

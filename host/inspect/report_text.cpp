@@ -7,17 +7,17 @@
 namespace qhost {
 namespace {
 
-std::string Metres(const Vector& v)
+std::string Metres(const Vector& v, Float hostUnitsPerMetre)
 {
   char text[96];
-  std::snprintf(text, sizeof text, "%.4f %.4f %.4f", v.x / kHostUnitsPerMetre, v.y / kHostUnitsPerMetre,
-                v.z / kHostUnitsPerMetre);
+  std::snprintf(text, sizeof text, "%.4f %.4f %.4f", v.x / hostUnitsPerMetre, v.y / hostUnitsPerMetre,
+                v.z / hostUnitsPerMetre);
   return text;
 }
 
 } // namespace
 
-std::string FormatMeshReport(const MeshReport& r)
+std::string FormatMeshReport(const MeshReport& r, Float hostUnitsPerMetre)
 {
   const std::vector<std::pair<const char*, std::int64_t>> defects = {
       {"boundary edges", r.boundaryEdges},       {"non-manifold edges", r.nonManifoldEdges},
@@ -30,9 +30,9 @@ std::string FormatMeshReport(const MeshReport& r)
   text += std::string("closed: ") + (r.Closed() ? "yes" : "no") + "\n";
   for (const auto& [name, count] : defects)
     text += std::string(name) + ": " + std::to_string(count) + "\n";
-  text += "bounding box min (m): " + Metres(r.boxMin) + "\n";
-  text += "bounding box max (m): " + Metres(r.boxMax) + "\n";
-  text += "size (m): " + Metres(r.boxMax - r.boxMin) + "\n";
+  text += "bounding box min (m): " + Metres(r.boxMin, hostUnitsPerMetre) + "\n";
+  text += "bounding box max (m): " + Metres(r.boxMax, hostUnitsPerMetre) + "\n";
+  text += "size (m): " + Metres(r.boxMax - r.boxMin, hostUnitsPerMetre) + "\n";
   std::string found;
   for (const auto& [name, count] : defects)
     if (count > 0)

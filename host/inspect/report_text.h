@@ -7,11 +7,9 @@
 
 namespace qhost {
 
-// The host's length unit is the centimetre.
-constexpr Float kHostUnitsPerMetre = 100.0;
-
-// One "name: value" line per figure, the bounding box in metres, and a last
-// line "defects: none" or listing the kinds of defect found.
-std::string FormatMeshReport(const MeshReport& report);
+// One "name: value" line per figure, the bounding box in metres (the report
+// holds host units), and a last line "defects: none" or listing the kinds of
+// defect found.
+std::string FormatMeshReport(const MeshReport& report, Float hostUnitsPerMetre);
 
 } // namespace qhost

@@ -49,8 +49,9 @@ private:
 
 LiveGenerators& Live()
 {
-  static LiveGenerators live;
-  return live;
+  // Never destroyed: a generator may still be freed while statics go away.
+  static LiveGenerators* const live = new LiveGenerators;
+  return *live;
 }
 
 class HostNoise final : public GeNoise

@@ -16,48 +16,37 @@ Float Fire(const PatternContext& c, const Vector& p)
   return 0.75 * (1.0 - Turbulent(c, q, false, {2, 1, 2}));
 }
 
-// Branching bright arcs: the zero crossings of a warped noise, shown only
-// where a second, coarse noise lets them through, with finer arcs branching
-// off near them. Each arc has a Gaussian profile across it whose width is
-// measured in space (the noise value over its gradient estimates the
-// distance to the crossing), so arcs keep one width and a bounded slope
-// however steeply the noise crosses zero.
+// Branching bright arcs: the zero crossings of a warped noise where a second
+// noise lets them through, with finer arcs branching off near them. Each arc
+// has a Gaussian profile across it whose width is measured in space (the
+// noise value over its gradient estimates the distance to the crossing), so
+// arcs keep one width and a bounded slope however steeply the noise crosses
+// zero.
 Float Electric(const PatternContext& c, const Vector& p)
 {
-  constexpr Float kArcWidth = 0.3;       // of the glow
-  constexpr Float kCoreSharpness = 9.0;  // the core is a third as wide
-  constexpr Float kGlowHeight = 0.6;
-  constexpr Float kCoreHeight = 0.4;
+  constexpr Float kArcWidth = 0.2;
   constexpr Float kBranchHeight = 0.6;
-  constexpr Float kBranchReach = 3.0;  // arc widths from a main arc
-  // Two octaves: the distance estimate below holds where the noise bends
-  // little over an arc's width, which finer octaves would spoil.
-  const PatternContext coarse{c.lattice, c.octaves.Limited(2), false};
+  constexpr Float kBranchReach = 2.5;  // arc widths from a main arc
   const PatternContext single{c.lattice, c.octaves.Limited(1), false};
   const Vector q = p + Warp(c, p, 0.2);
   // Squared distance to the crossing, in arc widths.
   const auto crossing = [&](UInt32 salt, AxisScale scale) {
     constexpr Float kStep = 1e-3;
-    const Float n = FbmSigned(coarse, q, salt, scale);
-    const Vector gradient((FbmSigned(coarse, q + Vector(kStep, 0, 0), salt, scale) - n) / kStep,
-                          (FbmSigned(coarse, q + Vector(0, kStep, 0), salt, scale) - n) / kStep,
-                          (FbmSigned(coarse, q + Vector(0, 0, kStep), salt, scale) - n) / kStep);
-    // A smooth floor on the gradient keeps flat spots near zero from
-    // swelling into blobs and the distance estimate from jumping there.
+    const Float n = FbmSigned(single, q, salt, scale);
+    const Vector gradient((FbmSigned(single, q + Vector(kStep, 0, 0), salt, scale) - n) / kStep,
+                          (FbmSigned(single, q + Vector(0, kStep, 0), salt, scale) - n) / kStep,
+                          (FbmSigned(single, q + Vector(0, 0, kStep), salt, scale) - n) / kStep);
+    // A smooth floor on the gradient keeps the estimate from jumping where
+    // the noise flattens out and bends, which would put cliffs into the arcs.
     constexpr Float kMinGradient = 1.5;
     return n * n / (Dot(gradient, gradient) + kMinGradient * kMinGradient) / (kArcWidth * kArcWidth);
   };
   const Float mainDistance2 = crossing(5, {});
-  const Float present = SmoothStep(-0.1, 0.4, FbmSigned(single, q, 97));
-  // A thin core on a wide glow: the core gives the arc its line, the glow
-  // keeps the slope towards it gentle.
-  const Float main = present * (kGlowHeight * std::exp(-0.5 * mainDistance2) +
-                                kCoreHeight * std::exp(-0.5 * mainDistance2 * kCoreSharpness));
+  // A coarse noise lets the arcs through in places only, so they stay apart.
+  const Float present = SmoothStep(-0.2, 0.3, FbmSigned(single, q, 97));
+  const Float main = present * std::exp(-0.5 * mainDistance2);
   const Float near = present * std::exp(-0.5 * mainDistance2 / (kBranchReach * kBranchReach));
-  const Float branchDistance2 = crossing(61, {2, 2, 2});
-  const Float branch = kBranchHeight * near *
-                       (kGlowHeight * std::exp(-0.5 * branchDistance2) +
-                        kCoreHeight * std::exp(-0.5 * branchDistance2 * kCoreSharpness));
+  const Float branch = kBranchHeight * near * std::exp(-0.5 * crossing(61, {2, 2, 2}));
   // Screen blend: smooth where arcs cross, unlike max.
   return 1.0 - (1.0 - main) * (1.0 - branch);
 }

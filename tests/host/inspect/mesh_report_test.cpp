@@ -162,14 +162,15 @@ TEST(MeshReport, EmptyMeshHasNothingToReport)
 
 TEST(MeshReportText, BoxInMetresAndDefectsNamed)
 {
+  constexpr Float kHostUnitsPerMetre = 100.0;
   MeshData mesh = Cube(200.0, Vector(-100.0, -100.0, -100.0));
   mesh.polygons.pop_back();
-  const std::string text = FormatMeshReport(InspectMesh(mesh));
+  const std::string text = FormatMeshReport(InspectMesh(mesh), kHostUnitsPerMetre);
   EXPECT_NE(text.find("bounding box min (m): -1.0000 -1.0000 -1.0000\n"), std::string::npos) << text;
   EXPECT_NE(text.find("size (m): 2.0000 2.0000 2.0000\n"), std::string::npos) << text;
   EXPECT_NE(text.find("closed: no\n"), std::string::npos) << text;
   EXPECT_NE(text.find("defects: boundary edges\n"), std::string::npos) << text;
-  EXPECT_NE(FormatMeshReport(InspectMesh(Cube())).find("defects: none\n"), std::string::npos);
+  EXPECT_NE(FormatMeshReport(InspectMesh(Cube()), kHostUnitsPerMetre).find("defects: none\n"), std::string::npos);
 }
 
 } // namespace

@@ -34,8 +34,11 @@ for label in "" "${labels[@]}"; do
   slug="$(echo "${name}" | tr 'A-Z ' 'a-z-')"
   set_type=()
   [[ -n "${label}" ]] && set_type=(--set "layer1.Noise Type=${label}")
-  "${quorvane}" rock "${set_type[@]}" --out "${work}/s4.obj" \
-    --preview "${out}/${slug}.png" --preview-view all --preview-size 240 >/dev/null 2>&1
+  if ! "${quorvane}" rock "${set_type[@]}" --out "${work}/s4.obj" \
+    --preview "${out}/${slug}.png" --preview-view all --preview-size 240 >/dev/null 2>&1; then
+    echo "| ${label} | not in the generator's menu |||||||"
+    continue
+  fi
   "${quorvane}" rock "${set_type[@]}" --set OXROCK_SUBDIVISIONS=6 --out "${work}/s6.obj" >/dev/null 2>&1
   four="$(figures "${work}/s4.obj")"
   six="$(figures "${work}/s6.obj" | cut -d'|' -f1-3)"

@@ -74,8 +74,9 @@ private:
 bool InitFbm(Float* table, Int32 maxOctaves, Float lacunarity, Float h);
 
 // Ridged multifractal on octave weights from InitFbm; frequencies double per
-// octave. Result in [0,1]: each octave's signal is divided by its largest
-// possible value for the given offset. Uses a fixed seed.
+// octave. Result in [0,0.6]: each octave's signal is divided by its largest
+// possible value for the given offset, and the sum is lowered so that a
+// displaced surface does not fold in the valleys. Uses a fixed seed.
 Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset,
                          Float gain);
 

@@ -8,12 +8,14 @@
 namespace qhost {
 namespace {
 
-// A box longer along x than along z, so every view sees another outline.
+// A box longer along x than along z with one corner (front right top) pulled
+// out, so no two views see the same outline.
 MeshData Box()
 {
   MeshData mesh;
   for (int i = 0; i < 8; ++i)
     mesh.points.push_back(Vector(i & 1 ? 3.0 : -3.0, i & 2 ? 1.0 : -1.0, i & 4 ? 0.5 : -0.5));
+  mesh.points[7] = Vector(4.0, 1.8, 1.5);
   mesh.polygons = {CPolygon(0, 2, 3, 1), CPolygon(4, 5, 7, 6), CPolygon(0, 1, 5, 4),
                    CPolygon(2, 6, 7, 3), CPolygon(0, 4, 6, 2), CPolygon(1, 3, 7, 5)};
   return mesh;

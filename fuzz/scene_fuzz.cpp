@@ -26,18 +26,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool hostReady = (qhost::Host::Instance(), true);
   (void)hostReady;
 
-  std::string error;
-  const qhost::DocumentPtr doc = qhost::ReadScene(std::string_view(reinterpret_cast<const char*>(data), size), error);
-  if (!doc)
+  qhost::DocumentPtr doc;
+  try
   {
-    if (error.empty())
-      Fail("refused without an error", "");
+    doc = qhost::ReadScene(std::string_view(reinterpret_cast<const char*>(data), size));
+  }
+  catch (const qhost::InputError& e)
+  {
+    if (std::string(e.what()).empty())
+      Fail("refused without a message", "");
     return 0;
   }
   const std::string saved = qhost::WriteScene(*doc);
-  const qhost::DocumentPtr again = qhost::ReadScene(saved, error);
-  if (!again)
-    Fail("a saved scene does not load", error);
+  qhost::DocumentPtr again;
+  try
+  {
+    again = qhost::ReadScene(saved);
+  }
+  catch (const qhost::InputError& e)
+  {
+    Fail("a saved scene does not load", e.what());
+  }
   std::string difference;
   if (!qhost::SameScene(*doc, *again, difference))
     Fail("a saved scene loads back different", difference);

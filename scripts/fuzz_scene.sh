@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the scene loader for a bounded time: configures a clang build with
 # libFuzzer, ASan and UBSan (build-fuzz/), builds only the scene fuzz target
-# and runs it on the saved scenes in fuzz/corpus/. New inputs go to a scratch
+# and runs it on the saved scenes in fuzz/corpus/scene/. New inputs go to a scratch
 # corpus, so the checked-in seeds stay as they are.
 #   FUZZ_SECONDS  run time (default 60)
 #   FUZZ_BUILD    build folder (default build-fuzz)
@@ -26,5 +26,5 @@ trap 'rm -rf "$scratch"' EXIT
 # capped in size so one run sees many of them. Failing inputs are kept in
 # $build/fuzz-artifacts/ for replay: "$build/bin/scene_fuzz FILE".
 mkdir -p "$build/fuzz-artifacts"
-"$build/bin/scene_fuzz" "$scratch" fuzz/corpus -artifact_prefix="$build/fuzz-artifacts/" \
+"$build/bin/scene_fuzz" "$scratch" fuzz/corpus/scene -artifact_prefix="$build/fuzz-artifacts/" \
   -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=20 -print_final_stats=1

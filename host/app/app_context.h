@@ -7,15 +7,13 @@
 #include <vector>
 
 #include "host/core/node_factory.h"
+#include "host/core/input_error.h"
 #include "host/runtime/host.h"
 
 namespace qhost::app {
 
-// Thrown for bad input; main prints it and exits with 2.
-struct UsageError : std::runtime_error
-{
-  using std::runtime_error::runtime_error;
-};
+// Bad options or values given to a command (exit 2, like every InputError).
+using UsageError = InputError;
 
 // Thrown by a command that did its work but ends with another exit code than
 // 0, such as a check that found what it looks for; main exits with `code`.

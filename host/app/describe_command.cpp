@@ -82,10 +82,7 @@ class SceneNode
 public:
   SceneNode(const std::string& path, const PluginInfo& plugin)
   {
-    std::string error;
-    document_ = LoadSceneFile(path, error);
-    if (!document_)
-      throw UsageError(error);
+    document_ = LoadSceneFile(path);
     ForEachNode(*As<DocumentNode>(document_.get()), [&](NodeCore& n) {
       if (!node_ && n.Type() == plugin.registration.id)
         node_ = &n;

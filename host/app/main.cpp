@@ -57,8 +57,7 @@ int main(int argc, char** argv)
     qhost::app::FlushConsole();
     return e.code;
   }
-  catch (const qhost::app::UsageError& e)
-  {
+  catch (const qhost::InputError& e)  {
     qhost::app::FlushConsole();
     std::cerr << "quorvane: " << e.what() << "\n";
     return 2;

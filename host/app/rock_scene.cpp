@@ -69,10 +69,7 @@ RockScene RockScene::WithPrimitive(Int32 type)
 
 RockScene RockScene::WithMeshFile(const std::string& path, const MeshFileFrame& frame)
 {
-  MeshData mesh;
-  std::string error;
-  if (!ReadMesh(path, mesh, error, frame))
-    throw UsageError(error);
+  const MeshData mesh = ReadMesh(path, frame);
   BaseDocument* doc = BaseDocument::Alloc();
   BaseObject* generator = NewGenerator(doc);
   ObjectNode* child = NewPolygonObject(mesh);
@@ -82,10 +79,7 @@ RockScene RockScene::WithMeshFile(const std::string& path, const MeshFileFrame& 
 
 RockScene RockScene::FromSceneFile(const std::string& path)
 {
-  std::string error;
-  DocumentPtr doc = LoadSceneFile(path, error);
-  if (!doc)
-    throw UsageError(error);
+  DocumentPtr doc = LoadSceneFile(path);
   BaseObject* generator = FindGenerator(doc->GetFirstObject(), GeneratorType());
   if (!generator)
     throw UsageError(path + ": the scene holds no Quorvane Maker");

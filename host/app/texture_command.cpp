@@ -45,11 +45,7 @@ TextureScene MakeScene()
 TextureScene LoadScene(const std::string& path)
 {
   TextureScene scene;
-  std::string error;
-  DocumentPtr doc = LoadSceneFile(path, error);
-  if (!doc)
-    throw UsageError(error);
-  scene.doc.reset(doc.release());
+  scene.doc.reset(LoadSceneFile(path).release());
   scene.target = FindQuorvaneMaterial(*scene.doc);
   if (!scene.target.shader)
     throw UsageError(path + ": no material of the scene holds a Quorvane shader");

@@ -113,46 +113,4 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
     path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
 }
 
-bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
-                   std::string& error)
-{
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-  {
-    error = SystemError(path, "cannot open");
-    return false;
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-  {
-    error = path + ": not a regular file";
-    ::close(fd);
-    return false;
-  }
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (size > maxBytes)
-  {
-    error = path + ": file of " + std::to_string(size) + " bytes exceeds the limit of " + std::to_string(maxBytes);
-    ::close(fd);
-    return false;
-  }
-  bytes.resize(size);
-  std::size_t done = 0;
-  while (done < size)
-  {
-    const ssize_t n = ::read(fd, bytes.data() + done, size - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-    {
-      error = n == 0 ? path + ": file shrank while being read" : SystemError(path, "cannot read");
-      ::close(fd);
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  return true;
-}
-
 } // namespace qhost

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace qhost {
 
@@ -16,9 +15,5 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 
 // Same, for text built in a string.
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
-
-// Reads a whole file. Files larger than maxBytes are refused before reading.
-bool ReadFileBytes(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
-                   std::string& error);
 
 } // namespace qhost

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <sys/stat.h>
+#include <cstdio>
+
+#include "host/core/input_error.h"
 
 #include "host/io/mesh_gltf.h"
 #include "host/io/mesh_obj.h"
 #include "host/io/mesh_ply.h"
+#include "host/io/mesh_read_checks.h"
+#include "host/io/read_file.h"
 
 namespace qhost {
 namespace {
@@ -101,42 +105,49 @@ bool IsGltfPath(const std::string& path)
   return extension == ".glb" || extension == ".gltf";
 }
 
-bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error, const MeshFileFrame& frame)
+MeshData ParseMesh(std::span<const std::uint8_t> bytes, const std::string& name, const std::string& baseDirectory)
 {
-  const std::string extension = LowerCaseExtension(path);
-  MeshData result;
-  bool ok = false;
+  const std::string extension = LowerCaseExtension(name);
   if (extension == ".obj")
-    ok = ReadObj(path, result, error);
-  else if (extension == ".ply")
-    ok = ReadPly(path, result, error);
-  else if (extension == ".glb" || extension == ".gltf")
-    ok = ReadGltf(path, result, error);
-  else
-    error = path + ": unknown mesh file extension '" + extension + "' (use .obj, .ply, .glb or .gltf)";
-  if (!ok)
-    return false;
-  const MeshFileFrame& fileFrame = IsGltfPath(path) ? kGltfFrame : frame;
-  for (Vector& point : result.points)
-    point = fileFrame.PointFromFile(point);
-  mesh = std::move(result);
-  return true;
+    return ParseObj(bytes, name);
+  if (extension == ".ply")
+    return ParsePly(bytes, name);
+  if (extension == ".glb" || extension == ".gltf")
+    return ParseGltf(bytes, name, baseDirectory);
+  throw InputError(name + ": unknown mesh file extension '" + extension + "' (use .obj, .ply, .glb or .gltf)");
 }
 
-bool CheckMeshFile(const std::string& path, std::string& error)
+MeshData ReadMesh(const std::string& path, const MeshFileFrame& frame)
 {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-  {
-    error = path + ": cannot open (no such file)";
-    return false;
-  }
-  if (static_cast<std::uint64_t>(info.st_size) > kMaxMeshFileBytes)
-  {
-    error = path + ": file is larger than " + std::to_string(kMaxMeshFileBytes) + " bytes";
-    return false;
-  }
-  return true;
+  // The extension is checked first, so a wrong name is reported before the file is read.
+  const std::string extension = LowerCaseExtension(path);
+  if (extension != ".obj" && extension != ".ply" && extension != ".glb" && extension != ".gltf")
+    throw InputError(path + ": unknown mesh file extension '" + extension + "' (use .obj, .ply, .glb or .gltf)");
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, kMaxMeshFileBytes);
+  const std::size_t slash = path.find_last_of('/');
+  MeshData mesh = ParseMesh(bytes, path, slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1));
+  const MeshFileFrame& fileFrame = IsGltfPath(path) ? kGltfFrame : frame;
+  for (Vector& point : mesh.points)
+    point = fileFrame.PointFromFile(point);
+  return mesh;
+}
+
+void ThrowPointIndexOutOfRange(const std::string& where, std::int64_t index, std::int64_t firstIndex,
+                               std::size_t pointCount)
+{
+  if (pointCount == 0)
+    throw InputError(where + ": refers to point " + std::to_string(index) + " but the file has no points");
+  throw InputError(where + ": point index " + std::to_string(index) + " is out of range (" +
+                   std::to_string(firstIndex) + " to " +
+                   std::to_string(static_cast<std::int64_t>(pointCount) - 1 + firstIndex) + ")");
+}
+
+void ThrowBadCoordinate(const std::string& where, const Vector& position)
+{
+  char text[128];
+  std::snprintf(text, sizeof(text), "(%g, %g, %g)", position.x, position.y, position.z);
+  throw InputError(where + ": coordinates " + text + " are not finite or exceed " + std::to_string(
+                     static_cast<long long>(kMaxMeshCoordinate)) + " in magnitude");
 }
 
 } // namespace qhost

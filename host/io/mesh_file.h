@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "host/core/input_error.h"
 #include "host/geometry/mesh_data.h"
 #include "host/io/mesh_frame.h"
 
@@ -22,12 +23,13 @@ struct Image;
 // Readers refuse files that claim more points or polygons than this before
 // allocating for them.
 constexpr std::int64_t kMaxMeshElements = 100'000'000;
-// Largest mesh file read into memory at once.
-constexpr std::uint64_t kMaxMeshFileBytes = std::uint64_t(4) << 30;
-
-// True when path is a regular file within kMaxMeshFileBytes; otherwise false
-// with a message naming the file.
-bool CheckMeshFile(const std::string& path, std::string& error);
+// Largest mesh file read into memory at once; below 4 GiB because the glTF
+// library counts bytes in 32 bits.
+constexpr std::uint64_t kMaxMeshFileBytes = (std::uint64_t(4) << 30) - 1;
+// Largest coordinate magnitude accepted from a file: far beyond any real
+// object in any unit, yet small enough that products of coordinates (normals,
+// areas, transforms) stay finite.
+constexpr double kMaxMeshCoordinate = 1e12;
 
 struct MeshWriteOptions
 {
@@ -51,10 +53,16 @@ bool ValidateMeshForWrite(const MeshData& mesh, std::span<const Vector> cornerNo
 bool WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
                const MeshWriteOptions& options, std::string& error);
 
-// Reads .obj, .ply, .glb or .gltf into mesh, converted from the file's frame
-// (kGltfFrame for glTF) into host units; on failure mesh is unchanged and
-// error names the file and the problem.
-bool ReadMesh(const std::string& path, MeshData& mesh, std::string& error, const MeshFileFrame& frame = {});
+// Reads .obj, .ply, .glb or .gltf, chosen by the extension, converted from
+// the file's frame (kGltfFrame for glTF) into host units; path must be a
+// regular file. Throws InputError naming the file and the element at fault.
+MeshData ReadMesh(const std::string& path, const MeshFileFrame& frame = {});
+
+// Parses mesh file content held in memory, in the file's own units: name's
+// extension gives the format and name appears in messages. External glTF
+// buffers are looked up in baseDirectory, or refused when it is empty.
+MeshData ParseMesh(std::span<const std::uint8_t> bytes, const std::string& name,
+                   const std::string& baseDirectory = {});
 
 // True for .glb and .gltf paths, whose frame is always kGltfFrame.
 bool IsGltfPath(const std::string& path);

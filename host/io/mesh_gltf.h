@@ -1,6 +1,7 @@
 // glTF 2.0 meshes, as binary GLB or as .gltf JSON with embedded buffers.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -22,6 +23,9 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
 // Each named glTF mesh becomes a selection of its polygons; points with
 // identical positions are merged. GLB or JSON is detected from the content.
 // Positions are the file's own (ReadMesh converts them into host units).
-bool ReadGltf(const std::string& path, MeshData& mesh, std::string& error);
+// Parses glTF JSON or GLB (told apart by the GLB magic); throws InputError
+// naming the file and element at fault. External buffers are read from
+// baseDirectory, or refused when it is empty.
+MeshData ParseGltf(std::span<const std::uint8_t> bytes, const std::string& name, const std::string& baseDirectory);
 
 } // namespace qhost

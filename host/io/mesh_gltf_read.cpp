@@ -3,12 +3,19 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
-#include <fstream>
+#include <limits>
+#include <string_view>
 #include <sys/stat.h>
 #include <tiny_gltf.h>
+#include <unordered_map>
 
+#include "host/core/input_error.h"
+#include "host/io/json_depth.h"
+#include "host/io/mesh_read_checks.h"
 #include "host/io/mesh_vertex_split.h"
+#include "host/io/read_file.h"
 
 namespace qhost {
 namespace {
@@ -57,48 +64,49 @@ struct AccessorData
   }
 };
 
-bool GetAccessor(const tinygltf::Model& model, int index, std::initializer_list<int> componentTypes, int type,
-                 const char* what, AccessorData& data, std::string& error)
+// a + b, or false when it does not fit in size_t.
+bool AddChecked(std::size_t a, std::size_t b, std::size_t& sum)
 {
+  return !__builtin_add_overflow(a, b, &sum);
+}
+
+// Where an accessor's bytes are: every offset, stride and count comes from the
+// file, so each sum and product is checked for wrap-around before it is trusted.
+AccessorData GetAccessor(const tinygltf::Model& model, int index, std::initializer_list<int> componentTypes, int type,
+                         const std::string& what)
+{
+  const std::string name = what + " accessor " + std::to_string(index);
   if (index < 0 || static_cast<std::size_t>(index) >= model.accessors.size())
-  {
-    error = std::string(what) + " accessor " + std::to_string(index) + " does not exist";
-    return false;
-  }
+    throw InputError(name + " does not exist");
   const tinygltf::Accessor& accessor = model.accessors[index];
   if (std::find(componentTypes.begin(), componentTypes.end(), accessor.componentType) == componentTypes.end() ||
       accessor.type != type)
-  {
-    error = std::string(what) + " accessor " + std::to_string(index) + " has an unsupported element type";
-    return false;
-  }
+    throw InputError(name + " has an unsupported element type");
   if (accessor.sparse.isSparse || accessor.bufferView < 0 ||
       static_cast<std::size_t>(accessor.bufferView) >= model.bufferViews.size())
-  {
-    error = std::string(what) + " accessor " + std::to_string(index) + " has no plain buffer view";
-    return false;
-  }
+    throw InputError(name + " has no plain buffer view (sparse accessors are not supported)");
   const tinygltf::BufferView& view = model.bufferViews[accessor.bufferView];
   if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= model.buffers.size())
-  {
-    error = std::string(what) + " buffer view refers to a missing buffer";
-    return false;
-  }
+    throw InputError(name + ": buffer view " + std::to_string(accessor.bufferView) + " refers to a missing buffer");
+  if (accessor.count > static_cast<std::size_t>(kMaxMeshElements) * 3)
+    throw InputError(name + " has " + std::to_string(accessor.count) + " elements, more than the limit of " +
+                     std::to_string(kMaxMeshElements * 3));
   const std::vector<unsigned char>& buffer = model.buffers[view.buffer].data;
   const std::size_t elementSize = static_cast<std::size_t>(tinygltf::GetComponentSizeInBytes(accessor.componentType)) *
                                   static_cast<std::size_t>(tinygltf::GetNumComponentsInType(accessor.type));
   const std::size_t stride = view.byteStride ? view.byteStride : elementSize;
-  const std::size_t start = view.byteOffset + accessor.byteOffset;
-  const bool fitsView = accessor.count == 0 ||
-                        (accessor.byteOffset + (accessor.count - 1) * stride + elementSize <= view.byteLength);
-  if (stride < elementSize || view.byteOffset + view.byteLength > buffer.size() || !fitsView ||
-      accessor.count > static_cast<std::size_t>(kMaxMeshElements) * 3)
-  {
-    error = std::string(what) + " accessor " + std::to_string(index) + " reaches outside its buffer";
-    return false;
-  }
-  data = {buffer.data() + start, stride, accessor.count, accessor.componentType, accessor.normalized};
-  return true;
+  std::size_t viewEnd = 0;
+  std::size_t start = 0;
+  std::size_t accessorEnd = accessor.byteOffset; // relative to the view
+  // count <= 3e8 and stride < 256 (or the element size), so the product cannot wrap.
+  const bool inside =
+    stride >= elementSize && stride <= 256 && AddChecked(view.byteOffset, view.byteLength, viewEnd) &&
+    viewEnd <= buffer.size() && AddChecked(view.byteOffset, accessor.byteOffset, start) &&
+    (accessor.count == 0 || (AddChecked(accessor.byteOffset, (accessor.count - 1) * stride + elementSize, accessorEnd) &&
+                             accessorEnd <= view.byteLength));
+  if (!inside)
+    throw InputError(name + " reaches outside its buffer");
+  return {buffer.data() + start, stride, accessor.count, accessor.componentType, accessor.normalized};
 }
 
 Matrix NodeMatrix(const tinygltf::Node& node)
@@ -131,93 +139,105 @@ Matrix NodeMatrix(const tinygltf::Node& node)
   return m;
 }
 
+bool IsFinite(const Matrix& m)
+{
+  for (const Vector& v : {m.off, m.v1, m.v2, m.v3})
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+      return false;
+  return true;
+}
+
+// Walks the node graph from the scene's roots. Nodes may be shared (a node
+// listed as the child of several parents is one instance per parent), so the
+// walk counts instances and stops at kMaxNodeInstances instead of doubling
+// its work with every level of sharing.
 class GltfMeshCollector
 {
 public:
   GltfMeshCollector(const tinygltf::Model& model, MeshData& mesh) : model_(model), mesh_(mesh) {}
 
-  bool AddNode(int index, const Matrix& parent, int depth, std::string& error)
+  void AddNode(int index, const Matrix& parent, int depth)
   {
-    if (index < 0 || static_cast<std::size_t>(index) >= model_.nodes.size() || depth > kMaxDepth)
-    {
-      error = "node " + std::to_string(index) + " is missing or the node hierarchy is cyclic";
-      return false;
-    }
+    const std::string name = "node " + std::to_string(index);
+    if (index < 0 || static_cast<std::size_t>(index) >= model_.nodes.size())
+      throw InputError(name + " does not exist");
+    if (depth > kMaxDepth)
+      throw InputError(name + ": the node hierarchy is cyclic or deeper than " + std::to_string(kMaxDepth) + " levels");
+    if (++instances_ > kMaxNodeInstances)
+      throw InputError("the scene places more than " + std::to_string(kMaxNodeInstances) +
+                       " node instances (nodes shared by several parents count once per parent)");
     const tinygltf::Node& node = model_.nodes[index];
     const Matrix world = parent * NodeMatrix(node);
-    if (node.mesh >= 0 && !AddMesh(node.mesh, world, error))
-      return false;
+    if (!IsFinite(world))
+      throw InputError(name + ": its transform is not finite");
+    if (node.mesh >= 0)
+      AddMesh(node.mesh, world, name);
     for (int child : node.children)
-      if (!AddNode(child, world, depth + 1, error))
-        return false;
-    return true;
+      AddNode(child, world, depth + 1);
   }
 
-  bool AddMesh(int index, const Matrix& transform, std::string& error)
+  void AddMesh(int index, const Matrix& transform, const std::string& owner)
   {
     if (static_cast<std::size_t>(index) >= model_.meshes.size())
-    {
-      error = "mesh " + std::to_string(index) + " does not exist";
-      return false;
-    }
+      throw InputError(owner + ": mesh " + std::to_string(index) + " does not exist");
     const tinygltf::Mesh& gltfMesh = model_.meshes[index];
     const auto firstPolygon = static_cast<Int32>(mesh_.polygons.size());
-    for (const tinygltf::Primitive& primitive : gltfMesh.primitives)
-      if (!AddPrimitive(primitive, transform, error))
-        return false;
+    for (std::size_t p = 0; p < gltfMesh.primitives.size(); ++p)
+      AddPrimitive(gltfMesh.primitives[p], transform,
+                   owner + ", mesh " + std::to_string(index) + ", primitive " + std::to_string(p));
     if (!gltfMesh.name.empty())
       AddToSelection(gltfMesh.name, firstPolygon, static_cast<Int32>(mesh_.polygons.size()));
-    return true;
   }
 
   bool HasUVs() const { return hasUVs_; }
 
 private:
   static constexpr int kMaxDepth = 256;
+  static constexpr std::size_t kMaxNodeInstances = 100'000;
 
-  bool AddPrimitive(const tinygltf::Primitive& primitive, const Matrix& transform, std::string& error)
+  void AddPrimitive(const tinygltf::Primitive& primitive, const Matrix& transform, const std::string& where)
   {
     if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES)
-      return true; // points, lines and strips are not polygons
+      return; // points, lines and strips are not polygons
     const auto position = primitive.attributes.find("POSITION");
     if (position == primitive.attributes.end())
-      return true;
-    AccessorData points;
-    if (!GetAccessor(model_, position->second, {TINYGLTF_COMPONENT_TYPE_FLOAT}, TINYGLTF_TYPE_VEC3, "POSITION",
-                     points, error))
-      return false;
-    AccessorData uvs;
+      return;
+    const AccessorData points =
+      GetAccessor(model_, position->second, {TINYGLTF_COMPONENT_TYPE_FLOAT}, TINYGLTF_TYPE_VEC3, where + ": POSITION");
     const auto texcoord = primitive.attributes.find("TEXCOORD_0");
     const bool hasUVs = texcoord != primitive.attributes.end();
-    if (hasUVs && !GetAccessor(model_, texcoord->second,
-                               {TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE,
-                                TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT},
-                               TINYGLTF_TYPE_VEC2, "TEXCOORD_0", uvs, error))
-      return false;
+    AccessorData uvs;
+    if (hasUVs)
+      uvs = GetAccessor(model_, texcoord->second,
+                        {TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE,
+                         TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT},
+                        TINYGLTF_TYPE_VEC2, where + ": TEXCOORD_0");
     if (hasUVs && uvs.count != points.count)
-    {
-      error = "TEXCOORD_0 and POSITION counts differ";
-      return false;
-    }
-    AccessorData indices;
+      throw InputError(where + ": TEXCOORD_0 and POSITION counts differ");
     const bool indexed = primitive.indices >= 0;
-    if (indexed &&
-        !GetAccessor(model_, primitive.indices,
-                     {TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
-                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT},
-                     TINYGLTF_TYPE_SCALAR, "indices", indices, error))
-      return false;
+    AccessorData indices;
+    if (indexed)
+      indices = GetAccessor(model_, primitive.indices,
+                            {TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
+                             TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT},
+                            TINYGLTF_TYPE_SCALAR, where + ": indices");
     const std::size_t cornerCount = indexed ? indices.count : points.count;
     if (mesh_.points.size() + points.count > static_cast<std::size_t>(kMaxMeshElements) ||
         mesh_.polygons.size() + cornerCount / 3 > static_cast<std::size_t>(kMaxMeshElements))
-    {
-      error = "more than " + std::to_string(kMaxMeshElements) + " points or triangles";
-      return false;
-    }
+      throw InputError(where + ": more than " + std::to_string(kMaxMeshElements) + " points or triangles in all");
 
     const auto base = static_cast<Int32>(mesh_.points.size());
     for (std::size_t i = 0; i < points.count; ++i)
-      mesh_.points.push_back(transform * Vector(points.Component(i, 0), points.Component(i, 1), points.Component(i, 2)));
+    {
+      const Vector local(points.Component(i, 0), points.Component(i, 1), points.Component(i, 2));
+      const Vector placed = transform * local;
+      RequireCoordinate(local, [&] { return where + ": POSITION " + std::to_string(i); });
+      RequireCoordinate(placed, [&] { return where + ": POSITION " + std::to_string(i) + " after the node transform"; });
+      mesh_.points.push_back(placed);
+    }
+    for (std::size_t i = 0; hasUVs && i < uvs.count; ++i)
+      RequireCoordinate(Vector(uvs.Component(i, 0), uvs.Component(i, 1), 0.0),
+                        [&] { return where + ": TEXCOORD_0 " + std::to_string(i); });
     // A mirroring transform turns the faces inside out unless the winding flips too.
     const bool mirrored = transform.Determinant() < 0.0;
     hasUVs_ = hasUVs_ || hasUVs;
@@ -230,12 +250,8 @@ private:
       for (std::size_t k = 0; k < 3; ++k)
       {
         corner[k] = indexed ? static_cast<std::size_t>(indices.Component(t + k, 0)) : t + k;
-        if (corner[k] >= points.count)
-        {
-          error = "triangle index " + std::to_string(corner[k]) + " out of range (" + std::to_string(points.count) +
-                  " vertices)";
-          return false;
-        }
+        RequirePointIndex(static_cast<std::int64_t>(corner[k]), 0, points.count,
+                          [&] { return where + ": triangle " + std::to_string(t / 3); });
       }
       if (mirrored)
         std::swap(corner[1], corner[2]);
@@ -244,21 +260,22 @@ private:
       const Vector a = uvOf(corner[0]), b = uvOf(corner[1]), c = uvOf(corner[2]);
       mesh_.uvs.push_back({a, b, c, c});
     }
-    return true;
   }
 
   void AddToSelection(const std::string& name, Int32 begin, Int32 end)
   {
-    auto it = std::find_if(mesh_.selections.begin(), mesh_.selections.end(),
-                           [&](const NamedSelection& s) { return s.name == name; });
-    if (it == mesh_.selections.end())
-      it = mesh_.selections.insert(mesh_.selections.end(), NamedSelection{name, {}});
+    auto [it, inserted] = selectionByName_.try_emplace(name, mesh_.selections.size());
+    if (inserted)
+      mesh_.selections.push_back(NamedSelection{name, {}});
+    std::vector<Int32>& polygons = mesh_.selections[it->second].polygons;
     for (Int32 polygon = begin; polygon < end; ++polygon)
-      it->polygons.push_back(polygon);
+      polygons.push_back(polygon);
   }
 
   const tinygltf::Model& model_;
   MeshData& mesh_;
+  std::unordered_map<std::string, std::size_t> selectionByName_;
+  std::size_t instances_ = 0;
   bool hasUVs_ = false;
 };
 
@@ -269,62 +286,112 @@ std::string Trimmed(std::string text)
   return text;
 }
 
+// The JSON text of a .gltf file, or the JSON chunk of a GLB (whose header
+// gives the chunk's length); empty when a GLB is too short to hold one.
+std::string_view JsonPart(std::span<const std::uint8_t> bytes, bool binary)
+{
+  const auto* text = reinterpret_cast<const char*>(bytes.data());
+  if (!binary)
+    return {text, bytes.size()};
+  constexpr std::size_t kHeader = 12, kChunkHeader = 8;
+  if (bytes.size() < kHeader + kChunkHeader)
+    return {};
+  std::uint32_t length = 0;
+  std::memcpy(&length, bytes.data() + kHeader, 4);
+  return {text + kHeader + kChunkHeader, std::min<std::size_t>(length, bytes.size() - kHeader - kChunkHeader)};
+}
+
+// External buffers and images are read through these, so a URI naming a FIFO,
+// a device or a huge file is refused like any other input file.
+bool ExternalFileExists(const std::string& path, void*)
+{
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string KeepPath(const std::string& path, void*)
+{
+  return path;
+}
+
+bool ReadExternalFile(std::vector<unsigned char>* bytes, std::string* error, const std::string& path, void*)
+{
+  try
+  {
+    *bytes = ReadFileBytes(path, kMaxMeshFileBytes);
+    return true;
+  }
+  catch (const std::exception& e)
+  {
+    *error = e.what();
+    return false;
+  }
+}
+
+bool NoExternalFiles(const std::string&, void*)
+{
+  return false;
+}
+
+bool NeverWrite(std::string* error, const std::string&, const std::vector<unsigned char>&, void*)
+{
+  *error = "writing is not allowed while reading";
+  return false;
+}
+
 } // namespace
 
-bool ReadGltf(const std::string& path, MeshData& mesh, std::string& error)
+MeshData ParseGltf(std::span<const std::uint8_t> bytes, const std::string& name, const std::string& baseDirectory)
 {
-  if (!CheckMeshFile(path, error))
-    return false;
-  char magic[4] = {};
-  std::ifstream(path, std::ios::binary).read(magic, 4);
-  const bool binary = std::memcmp(magic, "glTF", 4) == 0;
+  // tinygltf parses JSON recursively and counts bytes in 32 bits.
+  constexpr std::size_t kMaxJsonDepth = 64;
+  if (bytes.size() > std::numeric_limits<unsigned int>::max())
+    throw InputError(name + ": larger than 4 GiB");
+  const bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0;
+  if (JsonNestingDepth(JsonPart(bytes, binary)) > kMaxJsonDepth)
+    throw InputError(name + ": JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels");
 
   tinygltf::TinyGLTF loader;
   loader.SetImageLoader(NoImageDecoding, nullptr);
+  loader.SetFsCallbacks({baseDirectory.empty() ? NoExternalFiles : ExternalFileExists, KeepPath, ReadExternalFile,
+                         NeverWrite, nullptr});
   tinygltf::Model model;
   std::string loadError;
   std::string warning;
-  const bool loaded = binary ? loader.LoadBinaryFromFile(&model, &loadError, &warning, path)
-                             : loader.LoadASCIIFromFile(&model, &loadError, &warning, path);
+  const auto size = static_cast<unsigned int>(bytes.size());
+  const bool loaded =
+    binary ? loader.LoadBinaryFromMemory(&model, &loadError, &warning, bytes.data(), size, baseDirectory)
+           : loader.LoadASCIIFromString(&model, &loadError, &warning, reinterpret_cast<const char*>(bytes.data()), size,
+                                        baseDirectory);
   if (!loaded)
-  {
-    error = path + ": " + (loadError.empty() ? std::string("not a glTF file") : Trimmed(loadError));
-    return false;
-  }
+    throw InputError(name + ": " + (loadError.empty() ? std::string("not a glTF file") : Trimmed(loadError)));
 
   MeshData result;
   GltfMeshCollector collector(model, result);
-  bool ok = true;
-  if (model.scenes.empty())
-    for (std::size_t m = 0; ok && m < model.meshes.size(); ++m)
-      ok = collector.AddMesh(static_cast<int>(m), Matrix(), error);
-  else
+  try
   {
-    const std::size_t sceneIndex = model.defaultScene >= 0 ? static_cast<std::size_t>(model.defaultScene) : 0;
-    if (sceneIndex >= model.scenes.size())
+    if (model.scenes.empty())
+      for (std::size_t m = 0; m < model.meshes.size(); ++m)
+        collector.AddMesh(static_cast<int>(m), Matrix(), "file");
+    else
     {
-      error = path + ": default scene does not exist";
-      return false;
+      const std::size_t sceneIndex = model.defaultScene >= 0 ? static_cast<std::size_t>(model.defaultScene) : 0;
+      if (sceneIndex >= model.scenes.size())
+        throw InputError("default scene " + std::to_string(sceneIndex) + " does not exist");
+      for (int node : model.scenes[sceneIndex].nodes)
+        collector.AddNode(node, Matrix(), 0);
     }
-    for (int node : model.scenes[sceneIndex].nodes)
-      if (ok)
-        ok = collector.AddNode(node, Matrix(), 0, error);
   }
-  if (!ok)
+  catch (const InputError& e)
   {
-    error = path + ": " + error;
-    return false;
+    throw InputError(name + ": " + e.what());
   }
   if (result.polygons.empty())
-  {
-    error = path + ": contains no triangles";
-    return false;
-  }
+    throw InputError(name + ": contains no triangles");
   if (!collector.HasUVs())
     result.uvs.clear();
   WeldIdenticalPoints(result);
-  mesh = std::move(result);
-  return true;
+  return result;
 }
 
 } // namespace qhost

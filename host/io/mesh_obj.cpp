@@ -5,18 +5,20 @@
 #include <cctype>
 #include <bit>
 #include <charconv>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
+#include <string_view>
 #include <tiny_obj_loader.h>
 #include <unordered_map>
 
+#include "host/core/input_error.h"
 #include "host/io/atomic_file.h"
+#include "host/io/mesh_read_checks.h"
 
 namespace qhost {
 namespace {
 
 constexpr const char* kDefaultGroup = "default";
+// The most corners one face may have (the OBJ library counts them in a byte).
+constexpr std::size_t kMaxObjFaceCorners = 255;
 
 // Shortest text that reads back as exactly the same double.
 void AppendNumber(std::string& out, Float value)
@@ -111,37 +113,76 @@ std::vector<std::string> GroupLines(const MeshData& mesh)
   return lines;
 }
 
-std::vector<std::string> SplitWords(const std::string& text)
+std::vector<std::string> SplitWords(std::string_view text)
 {
   std::vector<std::string> words;
-  std::istringstream stream(text);
-  for (std::string word; stream >> word;)
-    words.push_back(word);
+  std::size_t i = 0;
+  while (i < text.size())
+  {
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+      ++i;
+    const std::size_t start = i;
+    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+      ++i;
+    if (i > start)
+      words.emplace_back(text.substr(start, i - start));
+  }
   return words;
 }
 
-// tinyobjloader keeps no line numbers, so find the line of the n-th face
-// (counting only faces with at least three corners, as the loader does).
-std::size_t FaceLineNumber(const std::string& path, std::size_t faceOrdinal)
+// Calls visit(lineNumber, words) for each line whose first word is "f", until
+// visit returns true; returns that line's number, or 0.
+template <typename Visit>
+std::size_t FindFaceLine(std::string_view text, Visit&& visit)
 {
-  std::ifstream file(path);
-  std::string line;
   std::size_t lineNumber = 0;
-  std::size_t faces = 0;
-  while (std::getline(file, line))
+  for (std::size_t start = 0; start < text.size();)
   {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos)
+      end = text.size();
     ++lineNumber;
-    const std::vector<std::string> words = SplitWords(line);
-    if (words.size() >= 4 && words[0] == "f" && faces++ == faceOrdinal)
+    const std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos || line[first] != 'f' || first + 1 >= line.size() ||
+        !std::isspace(static_cast<unsigned char>(line[first + 1])))
+      continue;
+    if (visit(SplitWords(line.substr(first + 1))))
       return lineNumber;
   }
   return 0;
 }
 
-std::string FaceError(const std::string& path, std::size_t faceOrdinal, const std::string& problem)
+// The loader keeps no line numbers, so find the line of the n-th face
+// (counting only faces with at least three corners, as the loader does).
+std::string FaceError(std::string_view text, const std::string& name, std::size_t faceOrdinal,
+                      const std::string& problem)
 {
-  const std::size_t line = FaceLineNumber(path, faceOrdinal);
-  return path + ": " + (line ? "line " + std::to_string(line) + ": " : std::string()) + problem;
+  std::size_t faces = 0;
+  const std::size_t line =
+    FindFaceLine(text, [&](const std::vector<std::string>& corners) { return corners.size() >= 3 && faces++ == faceOrdinal; });
+  return name + ": " + (line ? "line " + std::to_string(line) + ": " : std::string()) + problem;
+}
+
+// The loader stores a face's corner count in one byte, so a face of 256 or
+// more corners comes back with a wrong count: the counts then no longer add
+// up to the number of corner indices. Such files are refused, naming the line.
+void RefuseOversizedFaces(std::string_view text, const std::string& name, const tinyobj::mesh_t& mesh)
+{
+  std::size_t corners = 0;
+  for (const unsigned char count : mesh.num_face_vertices)
+    corners += count;
+  if (corners == mesh.indices.size())
+    return;
+  std::size_t found = 0;
+  const std::size_t line = FindFaceLine(text, [&](const std::vector<std::string>& words) {
+    found = words.size();
+    return words.size() > kMaxObjFaceCorners;
+  });
+  throw InputError(name + ": " + (line ? "line " + std::to_string(line) + ": " : std::string()) + "a face with " +
+                   (line ? std::to_string(found) : std::string("more than ") + std::to_string(kMaxObjFaceCorners)) +
+                   " corners; at most " + std::to_string(kMaxObjFaceCorners) + " are supported");
 }
 
 std::string Trimmed(std::string text)
@@ -226,48 +267,49 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
   return WriteFileAtomically(path, text, error);
 }
 
-bool ReadObj(const std::string& path, MeshData& mesh, std::string& error)
+MeshData ParseObj(std::span<const std::uint8_t> bytes, const std::string& name)
 {
-  if (!CheckMeshFile(path, error))
-    return false;
-
+  const std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   tinyobj::ObjReaderConfig config;
   config.triangulate = false;
   config.vertex_color = false;
-  config.mtl_search_path = "";
   tinyobj::ObjReader reader;
-  if (!reader.ParseFromFile(path, config))
-  {
-    error = path + ": " + Trimmed(reader.Error());
-    return false;
-  }
+  // Material libraries are never read: only geometry and groups are used.
+  if (!reader.ParseFromString(text, std::string(), config))
+    throw InputError(name + ": " + Trimmed(reader.Error()));
   const tinyobj::attrib_t& attrib = reader.GetAttrib();
   const std::size_t pointCount = attrib.vertices.size() / 3;
   const std::size_t uvCount = attrib.texcoords.size() / 2;
   if (static_cast<std::int64_t>(pointCount) > kMaxMeshElements)
-  {
-    error = path + ": " + std::to_string(pointCount) + " points exceed the limit";
-    return false;
-  }
+    throw InputError(name + ": " + std::to_string(pointCount) + " points exceed the limit of " +
+                     std::to_string(kMaxMeshElements));
 
   MeshData result;
   result.points.reserve(pointCount);
   for (std::size_t i = 0; i < pointCount; ++i)
-    result.points.emplace_back(attrib.vertices[3 * i], attrib.vertices[3 * i + 1], attrib.vertices[3 * i + 2]);
+  {
+    const Vector point(attrib.vertices[3 * i], attrib.vertices[3 * i + 1], attrib.vertices[3 * i + 2]);
+    RequireCoordinate(point, [&] { return name + ": vertex " + std::to_string(i + 1); });
+    result.points.push_back(point);
+  }
+  for (std::size_t i = 0; i < uvCount; ++i)
+    RequireCoordinate(Vector(attrib.texcoords[2 * i], attrib.texcoords[2 * i + 1], 0.0),
+                      [&] { return name + ": texture coordinate " + std::to_string(i + 1); });
 
   bool anyUV = false;
   std::unordered_map<std::string, std::size_t> selectionByName;
   std::size_t faceOrdinal = 0;
   for (const tinyobj::shape_t& shape : reader.GetShapes())
   {
+    RefuseOversizedFaces(text, name, shape.mesh);
     std::vector<std::size_t> shapeSelections;
-    for (const std::string& name : SplitWords(shape.name))
+    for (const std::string& group : SplitWords(shape.name))
     {
-      if (name == kDefaultGroup)
+      if (group == kDefaultGroup)
         continue;
-      const auto [it, inserted] = selectionByName.try_emplace(name, result.selections.size());
+      const auto [it, inserted] = selectionByName.try_emplace(group, result.selections.size());
       if (inserted)
-        result.selections.push_back({name, {}});
+        result.selections.push_back({group, {}});
       if (std::find(shapeSelections.begin(), shapeSelections.end(), it->second) == shapeSelections.end())
         shapeSelections.push_back(it->second);
     }
@@ -277,20 +319,14 @@ bool ReadObj(const std::string& path, MeshData& mesh, std::string& error)
     {
       const tinyobj::index_t* corners = shape.mesh.indices.data() + offset;
       offset += cornerCount;
+      auto where = [&] { return FaceError(text, name, faceOrdinal, "face"); };
       for (unsigned char c = 0; c < cornerCount; ++c)
       {
-        const int v = corners[c].vertex_index;
         const int t = corners[c].texcoord_index;
-        if (v < 0 || static_cast<std::size_t>(v) >= pointCount)
-        {
-          error = FaceError(path, faceOrdinal, "face index " + std::to_string(v + 1) + " out of range");
-          return false;
-        }
+        RequirePointIndex(std::int64_t(corners[c].vertex_index) + 1, 1, pointCount, where);
         if (t >= 0 && static_cast<std::size_t>(t) >= uvCount)
-        {
-          error = FaceError(path, faceOrdinal, "texture coordinate index " + std::to_string(t + 1) + " out of range");
-          return false;
-        }
+          throw InputError(FaceError(text, name, faceOrdinal,
+                                     "texture coordinate index " + std::to_string(t + 1) + " is out of range"));
         anyUV = anyUV || t >= 0;
       }
       ++faceOrdinal;
@@ -313,21 +349,14 @@ bool ReadObj(const std::string& path, MeshData& mesh, std::string& error)
           addPolygon(0, k, k + 1, k + 1);
     }
     if (static_cast<std::int64_t>(result.polygons.size()) > kMaxMeshElements)
-    {
-      error = path + ": more than " + std::to_string(kMaxMeshElements) + " polygons";
-      return false;
-    }
+      throw InputError(name + ": more than " + std::to_string(kMaxMeshElements) + " polygons");
   }
   if (result.polygons.empty())
-  {
-    error = path + ": contains no polygons";
-    return false;
-  }
+    throw InputError(name + ": contains no polygons");
   if (!anyUV)
     result.uvs.clear();
   std::erase_if(result.selections, [](const NamedSelection& s) { return s.polygons.empty(); });
-  mesh = std::move(result);
-  return true;
+  return result;
 }
 
 } // namespace qhost

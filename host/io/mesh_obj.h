@@ -3,6 +3,7 @@
 // them, and polygons in none go to the OBJ default group "default".
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -20,6 +21,7 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
 // group or object name becomes a selection (names of a multi-name "g" line
 // each get one); "default" is not a selection. Normals in the file are ignored.
 // Positions are the file's own (ReadMesh converts them into host units).
-bool ReadObj(const std::string& path, MeshData& mesh, std::string& error);
+// Parses OBJ text; throws InputError naming the file and line at fault.
+MeshData ParseObj(std::span<const std::uint8_t> bytes, const std::string& name);
 
 } // namespace qhost

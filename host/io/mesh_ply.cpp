@@ -4,8 +4,10 @@
 #include <bit>
 #include <cmath>
 
+#include "host/core/input_error.h"
 #include "host/io/atomic_file.h"
 #include "host/io/mesh_file.h"
+#include "host/io/mesh_read_checks.h"
 #include "host/io/mesh_vertex_split.h"
 #include "host/io/ply_format.h"
 
@@ -79,17 +81,9 @@ bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vec
   return WriteFileAtomically(path, bytes, error);
 }
 
-bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
+MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)
 {
-  std::vector<std::uint8_t> bytes;
-  if (!ReadFileBytes(path, kMaxMeshFileBytes, bytes, error))
-    return false;
-  PlyHeader header;
-  if (!ParsePlyHeader(bytes, header, error))
-  {
-    error = path + ": " + error;
-    return false;
-  }
+  const PlyHeader header = ParsePlyHeader(bytes, name);
 
   PlyValueReader reader(bytes, header.dataOffset, header.format);
   MeshData result;
@@ -98,14 +92,18 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
   bool haveFaces = false;
   std::vector<double> row;
   std::vector<Int32> corners;
+  // Faces may come before the vertices they use, so indices are checked against the header's count.
+  std::uint64_t vertexCount = 0;
+  for (const PlyElement& element : header.elements)
+    if (element.name == "vertex")
+      vertexCount += element.count;
   for (const PlyElement& element : header.elements)
   {
     const std::size_t minimumBytes = MinimumPlyRowBytes(element, header.format);
     if (element.count > static_cast<std::uint64_t>(kMaxMeshElements) || element.count > reader.Remaining() / minimumBytes)
     {
-      error = path + ": header claims " + std::to_string(element.count) + " " + element.name +
-              " entries, more than the file can hold";
-      return false;
+      throw InputError(name + ": header claims " + std::to_string(element.count) + " " + element.name +
+                       " entries, more than the file can hold");
     }
     const bool isVertex = element.name == "vertex";
     const bool isFace = element.name == "face";
@@ -118,15 +116,9 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
           (element.properties[i].name == "vertex_indices" || element.properties[i].name == "vertex_index"))
         indexList = static_cast<int>(i);
     if (isVertex && (xyz[0] < 0 || xyz[1] < 0 || xyz[2] < 0))
-    {
-      error = path + ": vertex element lacks x, y or z";
-      return false;
-    }
+      throw InputError(name + ": vertex element lacks x, y or z");
     if (isFace && indexList < 0)
-    {
-      error = path + ": face element lacks vertex_indices";
-      return false;
-    }
+      throw InputError(name + ": face element lacks vertex_indices");
     const bool readUVs = isVertex && u >= 0 && v >= 0;
     if (isVertex)
     {
@@ -145,25 +137,19 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
     for (std::uint64_t item = 0; item < element.count; ++item)
     {
       // Built only on failure: rows are read in a tight loop.
-      auto where = [&] { return path + ": " + element.name + " " + std::to_string(item) + ": "; };
+      auto where = [&] { return name + ": " + element.name + " " + std::to_string(item); };
       for (std::size_t p = 0; p < element.properties.size(); ++p)
       {
         const PlyProperty& property = element.properties[p];
         if (!property.isList)
         {
           if (!reader.Read(property.type, row[p]))
-          {
-            error = where() + "unexpected end of data or malformed value";
-            return false;
-          }
+            throw InputError(where() + ": unexpected end of data or malformed value");
           continue;
         }
         double count = 0;
         if (!reader.Read(property.countType, count) || count < 0 || count > kMaxFaceCorners || count != std::floor(count))
-        {
-          error = where() + "bad list length";
-          return false;
-        }
+          throw InputError(where() + ": bad list length (0 to " + std::to_string(kMaxFaceCorners) + ")");
         const bool keep = isFace && static_cast<int>(p) == indexList;
         if (keep)
           corners.clear();
@@ -171,27 +157,32 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
         {
           double value = 0;
           if (!reader.Read(property.type, value))
-          {
-            error = where() + "unexpected end of data or malformed value";
-            return false;
-          }
+            throw InputError(where() + ": unexpected end of data or malformed value");
           if (keep)
-            corners.push_back(value >= 0 && value < 2147483647.0 ? static_cast<Int32>(value) : -1);
+          {
+            // Whole numbers only; anything else is reported as out of range below.
+            const std::int64_t index = value == std::floor(value) && std::abs(value) < 4e18 ? std::int64_t(value) : -1;
+            RequirePointIndex(index, 0, static_cast<std::size_t>(vertexCount), where);
+            corners.push_back(static_cast<Int32>(index));
+          }
         }
       }
       if (isVertex)
       {
         result.points.emplace_back(row[xyz[0]], row[xyz[1]], row[xyz[2]]);
+        RequireCoordinate(result.points.back(), where);
         if (readUVs)
+        {
           vertexUVs.emplace_back(row[u], row[v], 0.0);
+          RequireCoordinate(vertexUVs.back(), where);
+        }
       }
       else if (isFace)
       {
         if (corners.size() < 3)
-        {
-          error = where() + "has " + std::to_string(corners.size()) + " corners";
-          return false;
-        }
+          throw InputError(where() + ": has " + std::to_string(corners.size()) + " corners (at least 3)");
+        if (result.polygons.size() + corners.size() - 2 > static_cast<std::size_t>(kMaxMeshElements))
+          throw InputError(where() + ": more than " + std::to_string(kMaxMeshElements) + " polygons");
         if (corners.size() == 4)
           result.polygons.emplace_back(corners[0], corners[1], corners[2], corners[3]);
         else
@@ -201,32 +192,16 @@ bool ReadPly(const std::string& path, MeshData& mesh, std::string& error)
     }
   }
   if (!haveVertices || !haveFaces || result.polygons.empty())
-  {
-    error = path + ": contains no faces";
-    return false;
-  }
-
-  const auto pointCount = static_cast<Int32>(result.points.size());
-  for (std::size_t i = 0; i < result.polygons.size(); ++i)
-  {
-    const CPolygon& p = result.polygons[i];
-    for (Int32 index : {p.a, p.b, p.c, p.d})
-      if (index < 0 || index >= pointCount)
-      {
-        error = path + ": face index " + std::to_string(index) + " out of range (" + std::to_string(pointCount) +
-                " vertices)";
-        return false;
-      }
-  }
-  if (!vertexUVs.empty())
+    throw InputError(name + ": contains no faces");
+  // UVs only when every vertex element had them.
+  if (!vertexUVs.empty() && vertexUVs.size() == result.points.size())
   {
     result.uvs.reserve(result.polygons.size());
     for (const CPolygon& p : result.polygons)
       result.uvs.push_back({vertexUVs[p.a], vertexUVs[p.b], vertexUVs[p.c], vertexUVs[p.d]});
   }
   WeldIdenticalPoints(result);
-  mesh = std::move(result);
-  return true;
+  return result;
 }
 
 } // namespace qhost

@@ -4,6 +4,7 @@
 // selections, so none are written or read.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -23,6 +24,7 @@ bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vec
 // four corners are fan-triangulated; other elements are skipped. Points with
 // identical positions are merged so split vertices are connected again.
 // Positions are the file's own (ReadMesh converts them into host units).
-bool ReadPly(const std::string& path, MeshData& mesh, std::string& error);
+// Parses ASCII or binary PLY; throws InputError naming the file and element at fault.
+MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name);
 
 } // namespace qhost

@@ -4,6 +4,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "host/core/input_error.h"
+
 namespace qhost {
 namespace {
 
@@ -43,15 +45,13 @@ std::size_t PlyTypeSize(PlyType type)
   return 0;
 }
 
-bool ParsePlyHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, std::string& error)
+PlyHeader ParsePlyHeader(std::span<const std::uint8_t> bytes, const std::string& name)
 {
+  PlyHeader header;
   constexpr std::string_view kEnd = "end_header";
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), std::min<std::size_t>(bytes.size(), 1 << 16));
   if (text.substr(0, 4) != "ply\n" && text.substr(0, 5) != "ply\r\n")
-  {
-    error = "not a PLY file";
-    return false;
-  }
+    throw InputError(name + ": not a PLY file");
   std::istringstream lines{std::string(text)};
   std::string line;
   std::size_t consumed = 0;
@@ -72,12 +72,10 @@ bool ParsePlyHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, s
     if (keyword == kEnd)
     {
       if (!haveFormat)
-      {
-        error = "header has no format line";
-        return false;
-      }
-      header.dataOffset = consumed;
-      return true;
+        throw InputError(name + ": header has no format line");
+      // The last header line may end the file without a newline.
+      header.dataOffset = std::min(consumed, bytes.size());
+      return header;
     }
     if (keyword == "format")
     {
@@ -85,10 +83,7 @@ bool ParsePlyHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, s
       std::string version;
       words >> format >> version;
       if (version != "1.0")
-      {
-        error = where + "unsupported PLY version '" + version + "'";
-        return false;
-      }
+        throw InputError(name + ": " + where + "unsupported PLY version '" + version + "'");
       if (format == "ascii")
         header.format = PlyFormat::Ascii;
       else if (format == "binary_little_endian")
@@ -96,10 +91,7 @@ bool ParsePlyHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, s
       else if (format == "binary_big_endian")
         header.format = PlyFormat::BinaryBigEndian;
       else
-      {
-        error = where + "unknown format '" + format + "'";
-        return false;
-      }
+        throw InputError(name + ": " + where + "unknown format '" + format + "'");
       haveFormat = true;
     }
     else if (keyword == "element")
@@ -109,19 +101,13 @@ bool ParsePlyHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, s
       words >> element.name >> count;
       const auto parsed = std::from_chars(count.data(), count.data() + count.size(), element.count);
       if (element.name.empty() || parsed.ec != std::errc() || parsed.ptr != count.data() + count.size())
-      {
-        error = where + "malformed element line";
-        return false;
-      }
+        throw InputError(name + ": " + where + "malformed element line");
       header.elements.push_back(std::move(element));
     }
     else if (keyword == "property")
     {
       if (header.elements.empty())
-      {
-        error = where + "property before any element";
-        return false;
-      }
+        throw InputError(name + ": " + where + "property before any element");
       PlyProperty property;
       std::string type;
       words >> type;
@@ -138,20 +124,13 @@ bool ParsePlyHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, s
         ok = ParseType(type, property.type);
       words >> property.name;
       if (!ok || property.name.empty())
-      {
-        error = where + "malformed property line";
-        return false;
-      }
+        throw InputError(name + ": " + where + "malformed property line");
       header.elements.back().properties.push_back(std::move(property));
     }
     else if (keyword != "comment" && keyword != "obj_info" && !keyword.empty())
-    {
-      error = where + "unknown keyword '" + keyword + "'";
-      return false;
-    }
+      throw InputError(name + ": " + where + "unknown keyword '" + keyword + "'");
   }
-  error = "header has no end_header line";
-  return false;
+  throw InputError(name + ": header has no end_header line");
 }
 
 // The fewest bytes one row of the element can take, to reject counts the

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -41,7 +42,8 @@ struct PlyHeader
 std::size_t PlyTypeSize(PlyType type);
 
 // Parses the header at the start of bytes; dataOffset is where elements begin.
-bool ParsePlyHeader(const std::vector<std::uint8_t>& bytes, PlyHeader& header, std::string& error);
+// Throws InputError naming the file (name) and the header line at fault.
+PlyHeader ParsePlyHeader(std::span<const std::uint8_t> bytes, const std::string& name);
 
 // The fewest bytes one row of the element can take, to reject counts the
 // file cannot possibly hold before allocating for them.
@@ -52,7 +54,7 @@ std::size_t MinimumPlyRowBytes(const PlyElement& element, PlyFormat format);
 class PlyValueReader
 {
 public:
-  PlyValueReader(const std::vector<std::uint8_t>& bytes, std::size_t offset, PlyFormat format)
+  PlyValueReader(std::span<const std::uint8_t> bytes, std::size_t offset, PlyFormat format)
     : end_(bytes.data() + bytes.size()), cursor_(bytes.data() + offset), format_(format)
   {
   }

@@ -1,22 +1,26 @@
 #include "host/io/scene_file.h"
 
 #include "host/core/node_core.h"
+#include "host/core/input_error.h"
 #include "host/io/atomic_file.h"
+#include "host/io/read_file.h"
 #include "host/io/scene_json.h"
 
 namespace qhost {
 
 void DocumentDeleter::operator()(BaseDocument* doc) const { DestroyNode(Core(doc)); }
 
-DocumentPtr LoadSceneFile(const std::string& path, std::string& error)
+DocumentPtr LoadSceneFile(const std::string& path)
 {
-  std::vector<std::uint8_t> bytes;
-  if (!ReadFileBytes(path, scene::kMaxFileBytes, bytes, error))
-    return nullptr;
-  DocumentPtr doc = ReadScene(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
-  if (!doc)
-    error = path + ": " + error;
-  return doc;
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, scene::kMaxFileBytes);
+  try
+  {
+    return ReadScene(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
+  catch (const InputError& e)
+  {
+    throw InputError(path + ": " + e.what());
+  }
 }
 
 bool SaveSceneFile(const std::string& path, const BaseDocument& doc, std::string& error)

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/core/input_error.h"
 #include "hostapi/api.h"
 
 namespace qhost {
@@ -18,13 +19,13 @@ struct DocumentDeleter
 };
 using DocumentPtr = std::unique_ptr<BaseDocument, DocumentDeleter>;
 
-// A new document from scene JSON, or null with error naming the JSON path and
-// the problem. Never throws; refuses files nested too deeply, with too many
-// elements, unknown node types, values of the wrong kind or duplicate unique
-// IDs. Links to IDs the file does not hold stay as they are and resolve to nothing.
-DocumentPtr ReadScene(std::string_view text, std::string& error);
-// Same for a file; errors start with the file's path.
-DocumentPtr LoadSceneFile(const std::string& path, std::string& error);
+// A new document from scene JSON. Throws InputError naming the JSON path and
+// the problem; refuses files nested too deeply, with too many elements,
+// unknown node types, values of the wrong kind or duplicate unique IDs. Links
+// to IDs the file does not hold stay as they are and resolve to nothing.
+DocumentPtr ReadScene(std::string_view text);
+// Same for a file; messages start with the file's path.
+DocumentPtr LoadSceneFile(const std::string& path);
 
 // The document as scene JSON.
 std::string WriteScene(const BaseDocument& doc);

@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <unordered_set>
 
 #include <nlohmann/json.hpp>
 
+#include "host/core/input_error.h"
 #include "hostapi/types.h"
 
 namespace qhost::scene {
@@ -26,11 +26,10 @@ constexpr std::uint64_t kMaxElements = 100'000'000;
 // Unique IDs stay exact in a JSON double and leave room above them for new nodes.
 constexpr Int64 kMaxUid = Int64(1) << 53;
 
-// Raised while reading; the loader turns it into its error string. It never
-// leaves the loader's public functions.
-struct SceneError : std::runtime_error
+// Raised while reading, naming the JSON path of the value at fault.
+struct SceneError : InputError
 {
-  SceneError(const std::string& path, const std::string& problem) : std::runtime_error(path + ": " + problem) {}
+  SceneError(const std::string& path, const std::string& problem) : InputError(path + ": " + problem) {}
 };
 
 // What one load may still allocate and which unique IDs it has seen.

@@ -9,6 +9,7 @@
 #include "host/core/simple_nodes.h"
 #include "host/geometry/object_node.h"
 #include "host/geometry/tag_nodes.h"
+#include "host/io/json_depth.h"
 #include "host/io/scene_file.h"
 #include "host/io/scene_values.h"
 #include "host/shading/layer_shader.h"
@@ -330,66 +331,38 @@ private:
   scene::ReadBudget& budget_;
 };
 
-// Deepest bracket nesting of JSON text, strings skipped; checked before the
-// parser builds anything.
-size_t BracketDepth(std::string_view text)
+// The JSON library's messages start with its own tag ("[json.exception...] ");
+// people reading them need only what follows.
+std::string WithoutLibraryTag(const std::string& what)
 {
-  size_t depth = 0, deepest = 0;
-  bool inString = false, escaped = false;
-  for (char c : text)
-  {
-    if (inString)
-    {
-      if (escaped)
-        escaped = false;
-      else if (c == '\\')
-        escaped = true;
-      else if (c == '"')
-        inString = false;
-    }
-    else if (c == '"')
-      inString = true;
-    else if (c == '[' || c == '{')
-      deepest = std::max(deepest, ++depth);
-    else if ((c == ']' || c == '}') && depth > 0)
-      --depth;
-  }
-  return deepest;
+  const std::size_t end = what.find("] ");
+  return what.starts_with("[json.exception") && end != std::string::npos ? what.substr(end + 2) : what;
 }
 
 } // namespace
 
-DocumentPtr ReadScene(std::string_view text, std::string& error)
+DocumentPtr ReadScene(std::string_view text)
 {
   // Each scene level takes a few JSON levels (an object, its list, the entry).
   constexpr size_t kMaxJsonDepth = size_t(scene::kMaxNesting) * 4 + 16;
+  if (text.size() > scene::kMaxFileBytes)
+    throw SceneError("$", "larger than " + std::to_string(scene::kMaxFileBytes >> 20) + " MiB");
+  if (JsonNestingDepth(text) > kMaxJsonDepth)
+    throw SceneError("$", "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels");
   try
   {
-    if (text.size() > scene::kMaxFileBytes)
-      throw SceneError("$", "larger than " + std::to_string(scene::kMaxFileBytes >> 20) + " MiB");
-    if (BracketDepth(text) > kMaxJsonDepth)
-      throw SceneError("$", "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels");
     const Json root = Json::parse(text.begin(), text.end());
     scene::ReadBudget budget;
     return SceneReader(budget).Read(root);
   }
-  catch (const SceneError& e)
-  {
-    error = e.what();
-  }
   catch (const Json::parse_error& e)
   {
-    error = std::string("not valid JSON: ") + e.what();
+    throw InputError("not valid JSON: " + WithoutLibraryTag(e.what()));
   }
-  catch (const std::bad_alloc&)
+  catch (const Json::exception& e)
   {
-    error = "out of memory while reading the scene";
+    throw InputError("unexpected JSON value: " + WithoutLibraryTag(e.what()));
   }
-  catch (const std::exception& e)
-  {
-    error = e.what();
-  }
-  return nullptr;
 }
 
 } // namespace qhost

@@ -26,8 +26,7 @@ protected:
 MeshData ReadBack(const std::string& path)
 {
   MeshData mesh;
-  std::string error;
-  EXPECT_TRUE(ReadMesh(path, mesh, error)) << error;
+  EXPECT_NO_THROW(mesh = ReadMesh(path));
   return mesh;
 }
 

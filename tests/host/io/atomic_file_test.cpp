@@ -1,4 +1,5 @@
 #include "host/io/atomic_file.h"
+#include "host/io/read_file.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -26,9 +27,7 @@ TEST(AtomicFileTest, WritesExactBytesIncludingZeros)
   const std::vector<std::uint8_t> bytes = {0, 1, 2, 255, 0, 10, 13};
   std::string error;
   ASSERT_TRUE(WriteFileAtomically(folder.File("out.bin"), bytes, error)) << error;
-  std::vector<std::uint8_t> readBack;
-  ASSERT_TRUE(ReadFileBytes(folder.File("out.bin"), 1024, readBack, error)) << error;
-  EXPECT_EQ(readBack, bytes);
+  EXPECT_EQ(ReadFileBytes(folder.File("out.bin"), 1024), bytes);
   EXPECT_EQ(EntryCount(folder.Path()), 1u) << "temporary file left behind";
 }
 
@@ -89,21 +88,6 @@ TEST(AtomicFileTest, RejectsFolderPaths)
   std::string error;
   EXPECT_FALSE(WriteFileAtomically("/tmp/", std::string("x"), error));
   EXPECT_FALSE(WriteFileAtomically("", std::string("x"), error));
-}
-
-TEST(ReadFileBytesTest, RefusesFilesOverTheLimitAndMissingFiles)
-{
-  ScratchFolder folder;
-  WriteText(folder.File("big.txt"), std::string(100, 'x'));
-  std::vector<std::uint8_t> bytes;
-  std::string error;
-  EXPECT_FALSE(ReadFileBytes(folder.File("big.txt"), 99, bytes, error));
-  EXPECT_NE(error.find("exceeds"), std::string::npos) << error;
-  EXPECT_TRUE(ReadFileBytes(folder.File("big.txt"), 100, bytes, error)) << error;
-  EXPECT_EQ(bytes.size(), 100u);
-  EXPECT_FALSE(ReadFileBytes(folder.File("absent.txt"), 100, bytes, error));
-  EXPECT_NE(error.find("absent.txt"), std::string::npos) << error;
-  EXPECT_FALSE(ReadFileBytes(folder.Path(), 100, bytes, error));
 }
 
 } // namespace

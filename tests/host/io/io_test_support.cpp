@@ -5,7 +5,11 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <gtest/gtest.h>
 #include <stdexcept>
+
+#include "host/core/input_error.h"
+#include "host/io/mesh_file.h"
 
 namespace qhost::testing {
 
@@ -79,6 +83,20 @@ bool IsClosed(const MeshData& mesh)
     if (count != 2)
       return false;
   return !edgeUse.empty();
+}
+
+std::string ReadError(const std::string& path)
+{
+  try
+  {
+    ReadMesh(path);
+  }
+  catch (const InputError& e)
+  {
+    return e.what();
+  }
+  ADD_FAILURE() << path << " was read without an error";
+  return {};
 }
 
 std::string ReadText(const std::string& path)

@@ -49,6 +49,10 @@ std::vector<Vector> FlatCornerNormals(const MeshData& mesh);
 // True when every edge is used by exactly two polygons (a closed surface).
 bool IsClosed(const MeshData& mesh);
 
+// The message ReadMesh throws for path, or "" (and a test failure) when the
+// file is read without an error.
+std::string ReadError(const std::string& path);
+
 std::string ReadText(const std::string& path);
 void WriteText(const std::string& path, const std::string& text);
 

@@ -52,7 +52,7 @@ TEST(MeshGltfTest, GlbRoundTripKeepsShapeUVsAndClosure)
   std::string error;
   ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error)) << error;
   MeshData read;
-  ASSERT_TRUE(ReadGltf(path, read, error)) << error;
+  ASSERT_NO_THROW(read = ReadMesh(path));
   EXPECT_EQ(read.points.size(), 8u);
   ASSERT_EQ(read.polygons.size(), 12u); // each quad becomes two triangles
   EXPECT_TRUE(testing::IsClosed(read));
@@ -158,7 +158,7 @@ TEST(MeshGltfTest, JsonFileEmbedsItsBuffer)
   EXPECT_EQ(json["buffers"][0]["uri"].get<std::string>().rfind("data:application/octet-stream;base64,", 0), 0u);
   EXPECT_FALSE(json["meshes"][0]["primitives"][0]["attributes"].contains("TEXCOORD_0"));
   MeshData read;
-  ASSERT_TRUE(ReadGltf(path, read, error)) << error;
+  ASSERT_NO_THROW(read = ReadMesh(path));
   EXPECT_EQ(read.points.size(), 4u);
   EXPECT_EQ(read.polygons.size(), 4u);
   EXPECT_FALSE(read.HasUVs());
@@ -184,7 +184,7 @@ TEST(MeshGltfTest, NodeTransformsApplyAndMirroringKeepsFacesOutward)
   WriteText(path, json.dump());
 
   MeshData read;
-  ASSERT_TRUE(ReadGltf(path, read, error)) << error;
+  ASSERT_NO_THROW(read = ReadMesh(path));
   ASSERT_EQ(read.polygons.size(), 8u);
   EXPECT_EQ(read.points.size(), 8u);
   EXPECT_NEAR(read.points[read.polygons[0].a].x, 10.0, 1e-9);
@@ -207,13 +207,11 @@ TEST(MeshGltfTest, BrokenFilesFailWithTheFileName)
 
   for (const std::string name : {"cut.glb", "text.gltf", "empty.gltf", "absent.glb"})
   {
-    MeshData mesh;
-    EXPECT_FALSE(ReadGltf(folder.File(name), mesh, error)) << name;
+    const std::string error = testing::ReadError(folder.File(name));
+    EXPECT_FALSE(error.empty()) << name;
     EXPECT_NE(error.find(name), std::string::npos) << error;
-    EXPECT_TRUE(mesh.points.empty());
   }
-  MeshData mesh;
-  EXPECT_FALSE(ReadGltf(folder.File("empty.gltf"), mesh, error));
+  error = testing::ReadError(folder.File("empty.gltf"));
   EXPECT_NE(error.find("contains no triangles"), std::string::npos) << error;
 }
 
@@ -229,8 +227,7 @@ TEST(MeshGltfTest, OutOfRangeTriangleIndexIsRejected)
   const int position = json["meshes"][0]["primitives"][0]["attributes"]["POSITION"];
   json["accessors"][position]["count"] = 2;
   WriteText(path, json.dump());
-  MeshData mesh;
-  EXPECT_FALSE(ReadGltf(path, mesh, error));
+  error = testing::ReadError(path);
   EXPECT_NE(error.find("out of range"), std::string::npos) << error;
 }
 

@@ -27,7 +27,7 @@ MeshData WriteAndRead(const ScratchFolder& folder, const MeshData& mesh)
   std::string error;
   EXPECT_TRUE(WriteObj(path, mesh, FlatCornerNormals(mesh), testing::HostFrameOptions(), error)) << error;
   MeshData read;
-  EXPECT_TRUE(ReadObj(path, read, error)) << error;
+  EXPECT_NO_THROW(read = ReadMesh(path));
   return read;
 }
 
@@ -97,7 +97,7 @@ TEST(MeshObjTest, ReadsNgonsAsFansAndObjectsAsSelections)
                   "o wedge\nf 1 2 3\n");
   MeshData mesh;
   std::string error;
-  ASSERT_TRUE(ReadObj(path, mesh, error)) << error;
+  ASSERT_NO_THROW(mesh = ReadMesh(path));
   ASSERT_EQ(mesh.polygons.size(), 4u);
   EXPECT_EQ(mesh.polygons[0], CPolygon(0, 1, 2));
   EXPECT_EQ(mesh.polygons[1], CPolygon(0, 2, 3));
@@ -114,11 +114,8 @@ TEST(MeshObjTest, BadFaceIndexNamesFileAndLine)
   ScratchFolder folder;
   const std::string path = folder.File("rock.obj");
   WriteText(path, "# three points\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n\nf 1 2\nf 1 2 9\n");
-  MeshData mesh;
-  std::string error;
-  EXPECT_FALSE(ReadObj(path, mesh, error));
-  EXPECT_EQ(error, path + ": line 8: face index 9 out of range");
-  EXPECT_TRUE(mesh.points.empty());
+  const std::string error = testing::ReadError(path);
+  EXPECT_EQ(error, path + ": line 8: face: point index 9 is out of range (1 to 3)");
 }
 
 TEST(MeshObjTest, MissingFilesAndNonMeshesFail)
@@ -126,13 +123,11 @@ TEST(MeshObjTest, MissingFilesAndNonMeshesFail)
   ScratchFolder folder;
   WriteText(folder.File("points.obj"), "v 0 0 0\nv 1 0 0\n");
   WriteText(folder.File("binary.obj"), std::string("\x89PNG\r\n\x1a\n\0\0", 10));
-  MeshData mesh;
-  std::string error;
-  EXPECT_FALSE(ReadObj(folder.File("absent.obj"), mesh, error));
+  std::string error = testing::ReadError(folder.File("absent.obj"));
   EXPECT_NE(error.find("absent.obj"), std::string::npos) << error;
-  EXPECT_FALSE(ReadObj(folder.File("points.obj"), mesh, error));
+  error = testing::ReadError(folder.File("points.obj"));
   EXPECT_NE(error.find("no polygons"), std::string::npos) << error;
-  EXPECT_FALSE(ReadObj(folder.File("binary.obj"), mesh, error));
+  error = testing::ReadError(folder.File("binary.obj"));
 }
 
 TEST(MeshObjTest, InvalidMeshesAreNotWritten)

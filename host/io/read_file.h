@@ -1,0 +1,16 @@
+// Reading a whole input file into memory, refusing anything that is not a
+// regular file (a FIFO would block, a device never ends) and anything larger
+// than the caller's limit, before reading a byte.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qhost {
+
+// Throws InputError when path is missing, not a regular file or larger than
+// maxBytes, and std::runtime_error when reading fails.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t maxBytes);
+
+} // namespace qhost

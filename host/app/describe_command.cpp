@@ -9,6 +9,7 @@
 #include "host/app/file_units.h"
 #include "host/app/generator_layers.h"
 #include "host/app/output_check.h"
+#include "host/app/layer_limits.h"
 #include "host/core/document_node.h"
 #include "host/core/node_factory.h"
 #include "host/description/attribute_view.h"
@@ -160,6 +161,13 @@ int RunDescribe(const std::string& folder, const DescribeOptions& options)
   GeneratorControls controls;
   if (generator)
     controls = FindGeneratorControls(plugin.description.elements);
+  if (options.layers >= 0)
+  {
+    const LayerCountRange range = LayerCountLimits(plugin, "OXROCK_LAYER_COUNT");
+    if (options.layers < range.min || options.layers > range.max)
+      throw UsageError("--layers " + std::to_string(options.layers) + ": allowed " + std::to_string(range.min) +
+                       " to " + std::to_string(range.max));
+  }
   {
     std::optional<MenuNode> created;
     std::optional<SceneNode> loaded;

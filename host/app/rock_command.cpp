@@ -166,6 +166,7 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
     CheckShaderSettings(options.textureBake.sets);
 
   RockScene scene = MakeScene(options, job);
+  scene.CheckLayerButtonPresses(options.addLayers, options.removeLayers);
   for (int i = 0; i < options.addLayers; ++i)
     scene.AddLayer();
   for (int i = 0; i < options.removeLayers; ++i)
@@ -245,8 +246,10 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
                   "NAME_OR_ID=VALUE for a generator parameter (OXROCK_SEED=7, 2000=5) or a layer parameter "
                   "(layer1.Strength=50 for 50 %, layer2.Noise Type=fBm, layer1.Selection=top), in the units "
                   "`describe` shows; repeatable");
-  cmd->add_option("--add-layer", options->addLayers, "Press the add-layer button this many times");
-  cmd->add_option("--remove-layer", options->removeLayers, "Press the remove-layer button this many times");
+  cmd->add_option("--add-layer", options->addLayers, "Press the add-layer button this many times")
+      ->check(CLI::NonNegativeNumber);
+  cmd->add_option("--remove-layer", options->removeLayers, "Press the remove-layer button this many times")
+      ->check(CLI::NonNegativeNumber);
   cmd->add_option("--field", options->fields,
                   "A field weighting the layers: SHAPE,X,Y,Z,INNER,OUTER with SHAPE spherical, linear or box and "
                   "lengths in the --unit (or with m, cm, mm); repeatable");

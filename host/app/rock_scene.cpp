@@ -4,6 +4,7 @@
 
 #include "host/app/app_context.h"
 #include "host/core/node_factory.h"
+#include "host/app/layer_limits.h"
 #include "host/description/attribute_view.h"
 #include "host/description/description_impl.h"
 #include "host/geometry/cache_pass.h"
@@ -110,6 +111,15 @@ void RockScene::PressGeneratorButton(Int32 id)
 
 void RockScene::AddLayer() { PressGeneratorButton(controls_.addLayer); }
 void RockScene::RemoveLayer() { PressGeneratorButton(controls_.removeLayer); }
+
+void RockScene::CheckLayerButtonPresses(int add, int remove) const
+{
+  const LayerCountRange range = LayerCountLimits(FindPlugin(kGeneratorDescription), "OXROCK_LAYER_COUNT");
+  const Int32 count = generator_->GetDataInstance()->GetInt32(controls_.layerCount);
+  CheckLayerChange("--add-layer " + std::to_string(add), add, count, range);
+  // Layers are added first, then removed.
+  CheckLayerChange("--remove-layer " + std::to_string(remove), -static_cast<long long>(remove), count + add, range);
+}
 
 BaseList2D* RockScene::SelectionNamed(const Assignment& assignment, const std::string& name) const
 {

@@ -37,6 +37,9 @@ public:
   // that a new layer receives its initial values.
   void AddLayer();
   void RemoveLayer();
+  // Refuses, naming the options, layer button presses that would take the
+  // layer count outside the generator's limits.
+  void CheckLayerButtonPresses(int add, int remove) const;
   // A generator parameter by ID, identifier or label, or a layer parameter as
   // "layerK.NAME" (K from 1); a layer's Selection takes the name of a polygon
   // selection tag of the child. Throws UsageError.

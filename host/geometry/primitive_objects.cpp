@@ -60,6 +60,8 @@ DescriptionResource MakeDescription(const PrimitiveSpec& primitive)
       settings.SetVector(DESC_MIN, Vector(parameter.minimum));
     else
       settings.SetFloat(DESC_MIN, parameter.minimum);
+    if (parameter.dtype == DTYPE_LONG)
+      settings.SetInt32(DESC_MAX, kMaxPrimitiveSegments);
     description.elements.push_back(DescElement{DescID(parameter.id), settings, DescID()});
   }
   return description;

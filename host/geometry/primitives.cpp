@@ -59,7 +59,9 @@ void AppendGrid(MeshData& mesh, Int32 segU, Int32 segV, PointAt&& pointAt, UVAt&
 
 MeshData MakeCube(Vector size, Int32 segX, Int32 segY, Int32 segZ)
 {
-  const std::array<Int32, 3> segments = {std::max(segX, 1), std::max(segY, 1), std::max(segZ, 1)};
+  const std::array<Int32, 3> segments = {std::clamp(segX, 1, kMaxPrimitiveSegments),
+                                         std::clamp(segY, 1, kMaxPrimitiveSegments),
+                                         std::clamp(segZ, 1, kMaxPrimitiveSegments)};
   MeshData mesh;
 
   // Border points belong to several faces; a lattice-coordinate lookup makes
@@ -99,7 +101,7 @@ MeshData MakeCube(Vector size, Int32 segX, Int32 segY, Int32 segZ)
 
 MeshData MakeSphere(Float radius, Int32 segments)
 {
-  const Int32 columns = std::max(segments, 3);
+  const Int32 columns = std::clamp(segments, 3, kMaxPrimitiveSegments);
   const Int32 rows = std::max(columns / 2, 2);
   MeshData mesh;
   mesh.points.reserve(static_cast<std::size_t>(rows - 1) * columns + 2);
@@ -158,8 +160,8 @@ MeshData MakeSphere(Float radius, Int32 segments)
 
 MeshData MakePlane(Float width, Float height, Int32 segW, Int32 segH)
 {
-  const Int32 columns = std::max(segW, 1);
-  const Int32 rows = std::max(segH, 1);
+  const Int32 columns = std::clamp(segW, 1, kMaxPrimitiveSegments);
+  const Int32 rows = std::clamp(segH, 1, kMaxPrimitiveSegments);
   MeshData mesh;
   mesh.points.reserve(static_cast<std::size_t>(columns + 1) * (rows + 1));
   // Grid t runs along -Z so that (+X) x (-Z) = +Y is the winding normal.

@@ -1,12 +1,18 @@
 // Parametric primitives centred at the origin, with outward winding (the normal
 // (P[b] - P[d]) x (P[c] - P[a]) points away from the inside) and corner UVs.
 // Texture v grows downwards, like image rows: v = 0 is the top of the texture.
-// Segment counts below the minimum are raised to it.
+// Segment counts below the minimum are raised to it, counts above
+// kMaxPrimitiveSegments lowered to that.
 #pragma once
 
 #include "host/geometry/mesh_data.h"
 
 namespace qhost {
+
+// The most segments along one side: a cube of 500 x 500 x 500 segments is
+// 1.5 M quads, about the largest mesh the modeling commands handle in memory
+// well on a workstation, and far below where the point indices would overflow.
+constexpr Int32 kMaxPrimitiveSegments = 500;
 
 // Box with edge lengths `size`, split into segX x segY x segZ quads along its
 // axes (at least 1 each). Watertight: the faces share their border points.

@@ -11,7 +11,7 @@
 #include "host/io/mesh_obj.h"
 #include "host/io/mesh_ply.h"
 #include "host/io/mesh_read_checks.h"
-#include "host/io/read_file.h"
+#include "host/core/read_file.h"
 
 namespace qhost {
 namespace {

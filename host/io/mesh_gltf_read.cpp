@@ -15,7 +15,7 @@
 #include "host/io/json_depth.h"
 #include "host/io/mesh_read_checks.h"
 #include "host/io/mesh_vertex_split.h"
-#include "host/io/read_file.h"
+#include "host/core/read_file.h"
 
 namespace qhost {
 namespace {

@@ -6,84 +6,16 @@
 #include <cstdio>
 #include <png.h>
 
+#include "host/core/png_decode.h"
+#include "host/core/png_session.h"
+#include "host/core/read_file.h"
 #include "host/io/atomic_file.h"
 
 namespace qhost {
 namespace {
 
-// libpng reports errors by longjmp. The functions that call setjmp keep only
-// trivially destructible locals, so jumping out of libpng never skips a C++
-// destructor; all containers live in their callers.
-struct PngSession
-{
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  bool reading = true;
-  char message[256] = "";
-
-  ~PngSession()
-  {
-    if (reading)
-      png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-    else
-      png_destroy_write_struct(&png, info ? &info : nullptr);
-  }
-};
-
-[[noreturn]] void OnPngError(png_structp png, png_const_charp message)
-{
-  auto* session = static_cast<PngSession*>(png_get_error_ptr(png));
-  std::snprintf(session->message, sizeof(session->message), "%s", message);
-  png_longjmp(png, 1);
-}
-
-void OnPngWarning(png_structp, png_const_charp) {}
-
-struct ReadHeader
-{
-  png_uint_32 width = 0;
-  png_uint_32 height = 0;
-  int channels = 0;
-  int bitDepth = 0;
-  std::size_t rowBytes = 0;
-};
-
-bool ReadPngHeader(PngSession& session, std::FILE* file, ReadHeader& header)
-{
-  if (setjmp(png_jmpbuf(session.png)))
-    return false;
-  png_init_io(session.png, file);
-  // Our own limits are checked after the header; these stop libpng earlier.
-  png_set_user_limits(session.png, kMaxImageSide, kMaxImageSide);
-  png_read_info(session.png, session.info);
-
-  const int colorType = png_get_color_type(session.png, session.info);
-  if (colorType == PNG_COLOR_TYPE_PALETTE)
-    png_set_palette_to_rgb(session.png);
-  if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
-    png_set_gray_to_rgb(session.png);
-  if (png_get_bit_depth(session.png, session.info) < 8)
-    png_set_expand(session.png);
-  if (png_get_valid(session.png, session.info, PNG_INFO_tRNS))
-    png_set_tRNS_to_alpha(session.png);
-  png_read_update_info(session.png, session.info);
-
-  header.width = png_get_image_width(session.png, session.info);
-  header.height = png_get_image_height(session.png, session.info);
-  header.channels = png_get_channels(session.png, session.info);
-  header.bitDepth = png_get_bit_depth(session.png, session.info);
-  header.rowBytes = png_get_rowbytes(session.png, session.info);
-  return true;
-}
-
-bool ReadPngRows(PngSession& session, png_bytepp rows)
-{
-  if (setjmp(png_jmpbuf(session.png)))
-    return false;
-  png_read_image(session.png, rows);
-  png_read_end(session.png, nullptr);
-  return true;
-}
+// Even stored uncompressed, the largest supported image fits in this.
+constexpr std::uint64_t kMaxPngFileBytes = std::uint64_t(1) << 30;
 
 void AppendToVector(png_structp png, png_bytep data, png_size_t length)
 {
@@ -173,71 +105,9 @@ bool ValidateImage(const Image& image, std::string& error)
   return true;
 }
 
-bool ReadPng(const std::string& path, Image& image, std::string& error)
+Image ReadPng(const std::string& path)
 {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file)
-  {
-    error = path + ": cannot open";
-    return false;
-  }
-  png_byte signature[8] = {};
-  if (std::fread(signature, 1, sizeof(signature), file) != sizeof(signature) ||
-      png_sig_cmp(signature, 0, sizeof(signature)) != 0)
-  {
-    std::fclose(file);
-    error = path + ": not a PNG file";
-    return false;
-  }
-
-  PngSession session;
-  session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &session, OnPngError, OnPngWarning);
-  if (session.png)
-    session.info = png_create_info_struct(session.png);
-  if (!session.info)
-  {
-    std::fclose(file);
-    error = path + ": out of memory";
-    return false;
-  }
-  png_set_sig_bytes(session.png, sizeof(signature));
-
-  ReadHeader header;
-  if (!ReadPngHeader(session, file, header))
-  {
-    std::fclose(file);
-    error = path + ": " + session.message;
-    return false;
-  }
-  Image result;
-  if (!MakeImage(static_cast<Int32>(header.width), static_cast<Int32>(header.height), header.channels,
-                 header.bitDepth, result, error))
-  {
-    std::fclose(file);
-    error = path + ": " + error;
-    return false;
-  }
-
-  std::vector<png_byte> pixels(header.rowBytes * header.height);
-  std::vector<png_bytep> rows(header.height);
-  for (png_uint_32 y = 0; y < header.height; ++y)
-    rows[y] = pixels.data() + y * header.rowBytes;
-  const bool ok = ReadPngRows(session, rows.data());
-  std::fclose(file);
-  if (!ok)
-  {
-    error = path + ": " + session.message;
-    return false;
-  }
-
-  // PNG stores 16-bit samples big-endian.
-  if (header.bitDepth == 16)
-    for (std::size_t i = 0; i < result.samples.size(); ++i)
-      result.samples[i] = static_cast<std::uint16_t>(pixels[2 * i] << 8 | pixels[2 * i + 1]);
-  else
-    std::copy(pixels.begin(), pixels.begin() + result.samples.size(), result.samples.begin());
-  image = std::move(result);
-  return true;
+  return DecodePng(ReadFileBytes(path, kMaxPngFileBytes), path);
 }
 
 std::vector<std::uint8_t> EncodePng(const Image& image)
@@ -261,12 +131,8 @@ std::vector<std::uint8_t> EncodePng(const Image& image)
   for (std::size_t y = 0; y < rows.size(); ++y)
     rows[y] = pixels.data() + y * rowBytes;
 
-  PngSession session;
-  session.reading = false;
-  session.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &session, OnPngError, OnPngWarning);
-  if (session.png)
-    session.info = png_create_info_struct(session.png);
-  if (!session.info)
+  PngSession session(false);
+  if (!session.Ready())
     return {};
   std::vector<std::uint8_t> encoded;
   if (!WritePngRows(session, image, rows.data(), &encoded))

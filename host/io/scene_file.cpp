@@ -3,7 +3,7 @@
 #include "host/core/node_core.h"
 #include "host/core/input_error.h"
 #include "host/io/atomic_file.h"
-#include "host/io/read_file.h"
+#include "host/core/read_file.h"
 #include "host/io/scene_json.h"
 
 namespace qhost {

@@ -23,6 +23,8 @@ constexpr std::uint64_t kMaxFileBytes = std::uint64_t(512) << 20;
 constexpr Int32 kMaxNesting = 256;
 // Points, polygons, uvw entries and selected-index spans, summed over the file.
 constexpr std::uint64_t kMaxElements = 100'000'000;
+// Entries of one parameter container; real nodes hold a few hundred.
+constexpr std::size_t kMaxContainerEntries = 10'000;
 // Unique IDs stay exact in a JSON double and leave room above them for new nodes.
 constexpr Int64 kMaxUid = Int64(1) << 53;
 

@@ -11,6 +11,7 @@
 #include "host/geometry/tag_nodes.h"
 #include "host/io/json_depth.h"
 #include "host/io/scene_file.h"
+#include "host/io/scene_limits.h"
 #include "host/io/scene_values.h"
 #include "host/shading/layer_shader.h"
 
@@ -129,7 +130,10 @@ private:
       throw SceneError(Key(path, "uid"), uid == 0 ? "unique ID 0 is reserved for empty links"
                                                   : "duplicate unique ID " + std::to_string(uid));
     node->SetUid(uid);
-    node->data = scene::ReadContainer(scene::Member(json, "data", path), Key(path, "data"), budget_);
+    const Json& data = scene::Member(json, "data", path);
+    node->data = scene::ReadContainer(data, Key(path, "data"), budget_);
+    if (const DescriptionResource* description = factory.FindDescription(type))
+      scene::CheckDescriptionLimits(*description, node->data, data, Key(path, "data"));
     node->SetDirty(DIRTYFLAGS_DATA);
 
     if (const Json* shaders = scene::OptionalArray(json, "shaders", path))

@@ -1,5 +1,7 @@
 #include "host/io/scene_values.h"
 
+#include <unordered_set>
+
 #include "host/fields/field_list.h"
 #include "host/shading/host_gradient.h"
 
@@ -166,11 +168,17 @@ BaseContainer ReadContainer(const Json& json, const std::string& path, ReadBudge
   const NestingGuard nesting(budget, path);
   BaseContainer bc(ReadInt32(Member(json, "id", path), Key(path, "id")));
   const Json& entries = ArrayMember(json, "entries", path);
+  // A container finds an entry by walking its list, so filling one costs the
+  // square of its size: the cap keeps a hostile file from taking minutes.
+  if (entries.size() > kMaxContainerEntries)
+    throw SceneError(Key(path, "entries"), std::to_string(entries.size()) + " entries; at most " +
+                                             std::to_string(kMaxContainerEntries) + " in one container");
+  std::unordered_set<Int32> seen;
   for (size_t i = 0; i < entries.size(); ++i)
   {
     const std::string at = Index(Key(path, "entries"), i);
     const Int32 id = ReadInt32(Member(entries[i], "id", at), Key(at, "id"));
-    if (bc.GetDataPointer(id))
+    if (!seen.insert(id).second)
       throw SceneError(Key(at, "id"), "duplicate entry ID " + std::to_string(id));
     bc.SetData(id, ReadValue(ReadString(Member(entries[i], "kind", at), Key(at, "kind")), entries[i], at, budget));
   }

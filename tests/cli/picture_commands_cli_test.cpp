@@ -19,8 +19,7 @@ std::string TempPath(const std::string& name)
 Image ReadBack(const std::string& path)
 {
   Image image;
-  std::string error;
-  EXPECT_TRUE(ReadPng(path, image, error)) << error;
+  EXPECT_NO_THROW(image = ReadPng(path));
   return image;
 }
 

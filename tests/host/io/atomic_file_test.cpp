@@ -1,5 +1,5 @@
 #include "host/io/atomic_file.h"
-#include "host/io/read_file.h"
+#include "host/core/read_file.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

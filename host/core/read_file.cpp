@@ -1,4 +1,4 @@
-#include "host/io/read_file.h"
+#include "host/core/read_file.h"
 
 #include <cerrno>
 #include <cstring>

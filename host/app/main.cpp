@@ -12,9 +12,11 @@
 #include "host/app/rock_command.h"
 #include "host/app/texture_command.h"
 #include "quorvane_version.h"
+#include "host/io/atomic_file.h"
 
 int main(int argc, char** argv)
 {
+  qhost::RemoveTemporariesOnSignal();
   CLI::App app{"quorvane: procedural rocks from the command line"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "quorvane " QUORVANE_VERSION_STRING);

@@ -13,6 +13,7 @@
 #include "host/app/rock_scene.h"
 #include "host/app/rock_texture.h"
 #include "host/app/texture_command.h"
+#include "host/io/atomic_file.h"
 #include "host/io/mesh_file.h"
 #include "host/preview/mesh_preview.h"
 
@@ -125,9 +126,9 @@ void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<co
     preview.view = views.at(options.previewView);
     rendered = RenderMeshPreview(mesh, normals, preview, picture, error);
   }
-  if (!rendered || !WritePng(options.preview, picture, error))
-    throw std::runtime_error(options.preview + ": " + error);
-  std::cout << "wrote " << options.preview << "\n";
+  if (!rendered)    throw std::runtime_error(options.preview + ": " + error);
+  if (!WritePng(options.preview, picture, error))
+    throw std::runtime_error(error);
 }
 
 // "2.68 x 2.71 x 2.66 m": the mesh's bounding box in metres.
@@ -198,34 +199,36 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   MeshWriteOptions writeOptions;
   writeOptions.baseColorTexture = job.colorTexture ? &texture : nullptr;
   writeOptions.frame = job.frame;
+  // Every output of the run appears, or none does.
+  OutputGroup outputs;
   std::string error;
   {
     ElapsedProgress progress("Writing " + options.out);
     if (!WriteMesh(options.out, mesh, normals, writeOptions, error))
       throw std::runtime_error(error);
   }
+  // A height map is data, not colour: it goes beside the mesh, never into its
+  // base colour.
+  const std::string heightPath = options.texture && !job.colorTexture ? HeightMapPathBeside(options.out) : "";
+  if (!heightPath.empty() && !WritePng(heightPath, texture, error))
+    throw std::runtime_error(error);
+  if (!options.preview.empty())
+    WritePreview(options, mesh, normals, job.colorTexture ? &texture : nullptr);
+  if (!options.save.empty())
+    scene.SaveScene(options.save);
+  outputs.Commit();
+
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   char timing[32];
   std::snprintf(timing, sizeof(timing), "%.2f s", seconds);
   std::cout << options.out << ": " << mesh.points.size() << " points, " << mesh.polygons.size() << " polygons, "
             << SizeInMetres(mesh) << ", " << timing << (job.colorTexture ? ", textured" : "") << "\n";
-  // A height map is data, not colour: it goes beside the mesh, never into its
-  // base colour.
-  if (options.texture && !job.colorTexture)
-  {
-    const std::string heightPath = HeightMapPathBeside(options.out);
-    if (!WritePng(heightPath, texture, error))
-      throw std::runtime_error(error);
-    std::cout << "wrote " << heightPath << ": " << texture.width << "x" << texture.height
-              << " height, 16-bit linear\n";
-  }
+  if (!heightPath.empty())
+    std::cout << "wrote " << heightPath << ": " << texture.width << "x" << texture.height << " height, 16-bit linear\n";
   if (!options.preview.empty())
-    WritePreview(options, mesh, normals, job.colorTexture ? &texture : nullptr);
+    std::cout << "wrote " << options.preview << "\n";
   if (!options.save.empty())
-  {
-    scene.SaveScene(options.save);
     std::cout << "wrote " << options.save << "\n";
-  }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "host/app/app_context.h"
 #include "host/app/quorvane_material.h"
 #include "host/app/output_check.h"
+#include "host/io/atomic_file.h"
 #include "host/io/scene_file.h"
 
 namespace qhost::app {
@@ -74,11 +75,14 @@ int RunTexture(const TextureOptions& options, const std::string& pluginsFolder)
     if (!status.error.empty())
       throw UsageError(status.error);
 
+  // The picture and the saved scene appear together, or neither does.
+  OutputGroup outputs;
   const Image image = BakeQuorvaneTexture(options, kind);
   FlushConsole();
   std::string error;
   if (!WritePng(options.out, image, error))
     throw std::runtime_error(error);
+  outputs.Commit();
   std::cout << "wrote " << options.out << ": " << image.width << "x" << image.height << " "
             << (kind == TextureKind::Color ? "colour, 8-bit sRGB" : "height, 16-bit linear") << "\n";
   Host::Instance().EndModules();

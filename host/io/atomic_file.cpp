@@ -1,15 +1,76 @@
 #include "host/io/atomic_file.h"
 
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qhost {
 namespace {
 
+// ---- Temporaries a signal must remove ----
+// The handler may only use async-signal-safe calls, so paths live in fixed
+// buffers claimed with atomics rather than in a container.
+struct TemporarySlot
+{
+  std::atomic<bool> used{false};
+  char path[4096] = {};
+};
+std::array<TemporarySlot, 16> g_temporaries;
+
+int RegisterTemporary(const std::string& path)
+{
+  if (path.size() >= sizeof(TemporarySlot::path))
+    return -1;
+  for (std::size_t i = 0; i < g_temporaries.size(); ++i)
+  {
+    bool expected = false;
+    if (g_temporaries[i].used.load() || !g_temporaries[i].used.compare_exchange_strong(expected, true))
+      continue;
+    std::memcpy(g_temporaries[i].path, path.c_str(), path.size() + 1);
+    return static_cast<int>(i);
+  }
+  return -1; // not removed on a signal, but still removed on every other path
+}
+
+void ForgetTemporary(const std::string& path)
+{
+  for (TemporarySlot& slot : g_temporaries)
+    if (slot.used.load() && path == slot.path)
+    {
+      slot.path[0] = '\0';
+      slot.used.store(false);
+    }
+}
+
+void RemoveTemporary(const std::string& path)
+{
+  ::unlink(path.c_str());
+  ForgetTemporary(path);
+}
+
+extern "C" void OnTerminatingSignal(int signal)
+{
+  for (TemporarySlot& slot : g_temporaries)
+    if (slot.used.load() && slot.path[0])
+      ::unlink(slot.path);
+  const char* name = signal == SIGINT ? "interrupted" : signal == SIGTERM ? "terminated" : "hung up";
+  char line[96];
+  const int length = std::snprintf(line, sizeof(line), "quorvane: %s; unfinished outputs were removed\n", name);
+  if (length > 0)
+    (void)!::write(STDERR_FILENO, line, static_cast<std::size_t>(length));
+  ::_exit(128 + signal);
+}
+
+// ---- Paths ----
 std::string DirectoryOf(const std::string& path)
 {
   const std::size_t slash = path.find_last_of('/');
@@ -24,9 +85,94 @@ std::string FileNameOf(const std::string& path)
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string SystemError(const std::string& path, const char* what)
+std::string SystemError(const std::string& path, const char* what, int code)
 {
-  return path + ": " + what + ": " + std::strerror(errno);
+  return path + ": " + what + ": " + std::strerror(code);
+}
+
+const char* KindOf(mode_t mode)
+{
+  if (S_ISDIR(mode))
+    return "a directory";
+  if (S_ISFIFO(mode))
+    return "a FIFO";
+  if (S_ISSOCK(mode))
+    return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode))
+    return "a device";
+  return "not a regular file";
+}
+
+// What an output path stands for: the file to replace (a symbolic link's
+// target) and, when it exists, its status.
+struct Target
+{
+  std::string path;
+  bool exists = false;
+  struct stat info {};
+};
+
+bool ResolveTarget(const std::string& path, Target& target, std::string& error)
+{
+  target.path = path;
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) != 0)
+  {
+    if (errno == ENOENT)
+      return true;
+    error = SystemError(path, "cannot inspect", errno);
+    return false;
+  }
+  if (S_ISLNK(link.st_mode))
+  {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+    {
+      error = path + ": is a symbolic link to a missing file; write to the file itself";
+      return false;
+    }
+    target.path = resolved;
+    std::free(resolved);
+  }
+  if (::stat(target.path.c_str(), &target.info) != 0)
+  {
+    error = SystemError(path, "cannot inspect", errno);
+    return false;
+  }
+  target.exists = true;
+  if (!S_ISREG(target.info.st_mode))
+  {
+    error = path + ": is " + KindOf(target.info.st_mode) + "; only regular files are replaced";
+    return false;
+  }
+  if (target.info.st_nlink > 1)
+  {
+    error = path + ": has " + std::to_string(target.info.st_nlink) +
+            " hard links; replacing it would part them, so it is left alone";
+    return false;
+  }
+  return true;
+}
+
+// A new, empty, hidden file beside the target. Created with mode 0666 so the
+// umask applies as to any new file; an existing target's mode is copied later.
+int CreateTemporary(const Target& target, std::string& temporary)
+{
+  // Room for the suffix within the 255-byte name limit of common file systems.
+  constexpr std::size_t kMaxNamePart = 200;
+  static thread_local std::mt19937_64 random{std::random_device{}()};
+  const std::string base = DirectoryOf(target.path) + "/." + FileNameOf(target.path).substr(0, kMaxNamePart) + ".tmp";
+  for (int attempt = 0; attempt < 100; ++attempt)
+  {
+    char suffix[24];
+    std::snprintf(suffix, sizeof(suffix), "%012llx", static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    temporary = base + suffix;
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
@@ -57,6 +203,21 @@ void SyncDirectory(const std::string& directory)
   }
 }
 
+bool Rename(const std::string& temporary, const std::string& target, const std::string& shownPath, std::string& error)
+{
+  if (::rename(temporary.c_str(), target.c_str()) != 0)
+  {
+    error = SystemError(shownPath, "cannot replace", errno);
+    RemoveTemporary(temporary);
+    return false;
+  }
+  ForgetTemporary(temporary);
+  SyncDirectory(DirectoryOf(target));
+  return true;
+}
+
+OutputGroup* g_openGroup = nullptr;
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error)
@@ -66,51 +227,96 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     error = "'" + path + "': not a file path";
     return false;
   }
-  const std::string directory = DirectoryOf(path);
-  // Hidden name in the same folder, so the final rename never crosses file systems.
-  std::string temporary = directory + "/." + FileNameOf(path) + ".tmp.XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
+  Target target;
+  if (!ResolveTarget(path, target, error))
+    return false;
+  std::string temporary;
+  const int fd = CreateTemporary(target, temporary);
   if (fd < 0)
   {
-    error = SystemError(path, "cannot create temporary file");
+    error = SystemError(path, "cannot create temporary file", errno);
     return false;
   }
+  RegisterTemporary(temporary);
 
   const char* failure = nullptr;
-  // mkstemp creates owner-only files; outputs are meant to be shared like any other file.
-  if (::fchmod(fd, 0644) != 0)
-    failure = "cannot set permissions";
-  else if (!WriteAll(fd, bytes))
+  if (target.exists)
+  {
+    // Ownership can only be given away by a privileged user; the mode is kept in any case.
+    (void)!::fchown(fd, target.info.st_uid, target.info.st_gid);
+    if (::fchmod(fd, target.info.st_mode & 07777) != 0)
+      failure = "cannot set permissions";
+  }
+  if (!failure && !WriteAll(fd, bytes))
     failure = "cannot write";
-  else if (::fsync(fd) != 0)
+  else if (!failure && ::fsync(fd) != 0)
     failure = "cannot flush to disk";
   if (failure)
   {
-    error = SystemError(path, failure);
+    error = SystemError(path, failure, errno);
     ::close(fd);
-    ::unlink(temporary.c_str());
+    RemoveTemporary(temporary);
     return false;
   }
   if (::close(fd) != 0)
   {
-    error = SystemError(path, "cannot close");
-    ::unlink(temporary.c_str());
+    error = SystemError(path, "cannot close", errno);
+    RemoveTemporary(temporary);
     return false;
   }
-  if (::rename(temporary.c_str(), path.c_str()) != 0)
+  if (g_openGroup)
   {
-    error = SystemError(path, "cannot replace");
-    ::unlink(temporary.c_str());
-    return false;
+    g_openGroup->prepared_.push_back({temporary, target.path});
+    return true;
   }
-  SyncDirectory(directory);
-  return true;
+  return Rename(temporary, target.path, path, error);
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error)
 {
   return WriteFileAtomically(
     path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+}
+
+OutputGroup::OutputGroup()
+{
+  if (g_openGroup)
+    throw std::logic_error("output groups do not nest");
+  g_openGroup = this;
+}
+
+OutputGroup::~OutputGroup()
+{
+  for (const Prepared& output : prepared_)
+    RemoveTemporary(output.temporary);
+  if (g_openGroup == this)
+    g_openGroup = nullptr;
+}
+
+void OutputGroup::Commit()
+{
+  g_openGroup = nullptr;
+  std::vector<Prepared> outputs = std::move(prepared_);
+  prepared_.clear();
+  for (std::size_t i = 0; i < outputs.size(); ++i)
+  {
+    std::string error;
+    if (!Rename(outputs[i].temporary, outputs[i].target, outputs[i].target, error))
+    {
+      for (std::size_t k = i + 1; k < outputs.size(); ++k)
+        RemoveTemporary(outputs[k].temporary);
+      throw std::runtime_error(error);
+    }
+  }
+}
+
+void RemoveTemporariesOnSignal()
+{
+  struct sigaction action {};
+  action.sa_handler = OnTerminatingSignal;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    ::sigaction(signal, &action, nullptr);
 }
 
 } // namespace qhost

@@ -1,19 +1,57 @@
 // Whole-file writes that either replace the target completely or leave it
-// untouched, so a crash or a full disk never leaves a half-written output.
+// untouched, so a crash, a signal or a full disk never leaves a half-written
+// output, and a group of outputs that either all appear or none does.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace qhost {
 
 // Writes bytes to a temporary file next to path, flushes it to disk and
-// renames it over path. On failure the temporary is removed, an existing file
-// at path keeps its old content, and error names the file and the cause.
+// renames it over path. Only a regular file is replaced: a symbolic link is
+// followed and the file it names is replaced; a directory, device, FIFO or
+// socket, and a file with several hard links, are refused. An existing file
+// keeps its permissions and (where allowed) its owner; a new one gets the
+// usual mode under the umask. On failure the temporary is removed, an
+// existing file keeps its old content, and error names the file and the cause.
+// Inside an OutputGroup the rename waits for the group's Commit.
 bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
 
 // Same, for text built in a string.
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+
+// While one exists, WriteFileAtomically only prepares each output as a
+// temporary file; Commit renames them all into place, after every one of them
+// was made. Destroyed without Commit (a later step failed), it removes the
+// temporaries and changes nothing. One group at a time, on one thread.
+class OutputGroup
+{
+public:
+  OutputGroup();
+  ~OutputGroup();
+  OutputGroup(const OutputGroup&) = delete;
+  OutputGroup& operator=(const OutputGroup&) = delete;
+
+  // Renames every prepared output into place; throws std::runtime_error
+  // naming the output when a rename fails (those before it stay replaced).
+  void Commit();
+
+private:
+  struct Prepared
+  {
+    std::string temporary;
+    std::string target;
+  };
+  friend bool WriteFileAtomically(const std::string&, std::span<const std::uint8_t>, std::string&);
+  std::vector<Prepared> prepared_;
+};
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of writes in
+// progress (and of an uncommitted OutputGroup), print one line naming the
+// signal and exit with 128 + its number. For the application's main.
+void RemoveTemporariesOnSignal();
 
 } // namespace qhost

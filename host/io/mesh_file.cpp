@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "host/core/input_error.h"
 
@@ -16,9 +17,11 @@
 namespace qhost {
 namespace {
 
-bool IsFinite(const Vector& v)
+// Finite, and finite again when stored as a float as PLY and glTF store it.
+bool FitsFloat(const Vector& v)
 {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+  constexpr Float kLargest = std::numeric_limits<float>::max();
+  return std::abs(v.x) <= kLargest && std::abs(v.y) <= kLargest && std::abs(v.z) <= kLargest;
 }
 
 } // namespace
@@ -43,12 +46,29 @@ bool ValidateMeshForWrite(const MeshData& mesh, std::span<const Vector> cornerNo
     error = "mesh has more than " + std::to_string(kMaxMeshElements) + " points or polygons";
     return false;
   }
+  // No file may carry NaN or infinity: such a mesh comes from the values the
+  // run was given, so the message says so rather than blaming the output.
   for (std::size_t i = 0; i < mesh.points.size(); ++i)
-    if (!IsFinite(mesh.points[i]))
+    if (!FitsFloat(mesh.points[i]))
     {
-      error = "point " + std::to_string(i) + " is not finite";
+      error = "not written: the built mesh has point " + std::to_string(i) +
+              " at a non-finite or overflowing position (check the parameters and the input)";
       return false;
     }
+  for (std::size_t i = 0; i < cornerNormals.size(); ++i)
+    if (!FitsFloat(cornerNormals[i]))
+    {
+      error = "not written: the built mesh has a non-finite normal at polygon " + std::to_string(i / 4) +
+              " (check the parameters and the input)";
+      return false;
+    }
+  for (std::size_t i = 0; i < mesh.uvs.size(); ++i)
+    for (const Vector& uv : {mesh.uvs[i].a, mesh.uvs[i].b, mesh.uvs[i].c, mesh.uvs[i].d})
+      if (!FitsFloat(uv))
+      {
+        error = "not written: the built mesh has a non-finite UV at polygon " + std::to_string(i);
+        return false;
+      }
   for (std::size_t i = 0; i < mesh.polygons.size(); ++i)
   {
     const CPolygon& p = mesh.polygons[i];

@@ -1,6 +1,8 @@
 #include "host/io/atomic_file.h"
 #include "host/core/read_file.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -31,18 +33,122 @@ TEST(AtomicFileTest, WritesExactBytesIncludingZeros)
   EXPECT_EQ(EntryCount(folder.Path()), 1u) << "temporary file left behind";
 }
 
-TEST(AtomicFileTest, ReplacesExistingFileWithReadablePermissions)
+mode_t ModeOf(const std::string& path)
+{
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
+TEST(AtomicFileTest, ReplacingKeepsTheExistingFilesPermissions)
 {
   ScratchFolder folder;
   const std::string path = folder.File("out.txt");
   WriteText(path, "old content that is longer than the new one");
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
   std::string error;
   ASSERT_TRUE(WriteFileAtomically(path, std::string("new"), error)) << error;
   EXPECT_EQ(ReadText(path), "new");
-  struct stat info {};
-  ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u);
+  EXPECT_EQ(ModeOf(path), 0600u);
   EXPECT_EQ(EntryCount(folder.Path()), 1u);
+}
+
+TEST(AtomicFileTest, NewFilesGetTheUsualModeUnderTheUmask)
+{
+  ScratchFolder folder;
+  const mode_t previous = ::umask(022);
+  std::string error;
+  const bool written = WriteFileAtomically(folder.File("new.txt"), std::string("x"), error);
+  ::umask(previous);
+  ASSERT_TRUE(written) << error;
+  EXPECT_EQ(ModeOf(folder.File("new.txt")), 0644u);
+}
+
+TEST(AtomicFileTest, ASymbolicLinkIsFollowedAndStaysALink)
+{
+  ScratchFolder folder;
+  WriteText(folder.File("real.txt"), "old");
+  std::filesystem::create_symlink(folder.File("real.txt"), folder.File("link.txt"));
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(folder.File("link.txt"), std::string("new"), error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.txt")));
+  EXPECT_EQ(ReadText(folder.File("real.txt")), "new");
+
+  std::filesystem::create_symlink(folder.File("gone.txt"), folder.File("dangling.txt"));
+  EXPECT_FALSE(WriteFileAtomically(folder.File("dangling.txt"), std::string("x"), error));
+  EXPECT_NE(error.find("symbolic link to a missing file"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("gone.txt")));
+}
+
+TEST(AtomicFileTest, OnlyRegularFilesWithOneNameAreReplaced)
+{
+  ScratchFolder folder;
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomically("/dev/null", std::string("x"), error));
+  EXPECT_NE(error.find("/dev/null: is a device; only regular files are replaced"), std::string::npos) << error;
+  ASSERT_EQ(::mkfifo(folder.File("pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(WriteFileAtomically(folder.File("pipe"), std::string("x"), error));
+  EXPECT_NE(error.find("is a FIFO"), std::string::npos) << error;
+
+  WriteText(folder.File("a.txt"), "shared");
+  std::filesystem::create_hard_link(folder.File("a.txt"), folder.File("b.txt"));
+  EXPECT_FALSE(WriteFileAtomically(folder.File("a.txt"), std::string("x"), error));
+  EXPECT_NE(error.find("has 2 hard links"), std::string::npos) << error;
+  EXPECT_EQ(ReadText(folder.File("b.txt")), "shared");
+  EXPECT_EQ(EntryCount(folder.Path()), 3u) << "temporary file left behind";
+}
+
+TEST(AtomicFileTest, LongFileNamesWork)
+{
+  ScratchFolder folder;
+  const std::string path = folder.File(std::string(250, 'n') + ".obj");
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(path, std::string("x"), error)) << error;
+  EXPECT_EQ(ReadText(path), "x");
+  EXPECT_EQ(EntryCount(folder.Path()), 1u);
+}
+
+TEST(OutputGroupTest, OutputsAppearTogetherOnCommitOrNotAtAll)
+{
+  ScratchFolder folder;
+  WriteText(folder.File("kept.txt"), "old");
+  std::string error;
+  {
+    OutputGroup outputs;
+    ASSERT_TRUE(WriteFileAtomically(folder.File("kept.txt"), std::string("new"), error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(folder.File("other.txt"), std::string("other"), error)) << error;
+    EXPECT_EQ(ReadText(folder.File("kept.txt")), "old");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("other.txt")));
+    // Leaving without Commit: a later step of the run failed.
+  }
+  EXPECT_EQ(ReadText(folder.File("kept.txt")), "old");
+  EXPECT_EQ(EntryCount(folder.Path()), 1u) << "temporary file left behind";
+  {
+    OutputGroup outputs;
+    ASSERT_TRUE(WriteFileAtomically(folder.File("kept.txt"), std::string("new"), error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(folder.File("other.txt"), std::string("other"), error)) << error;
+    outputs.Commit();
+  }
+  EXPECT_EQ(ReadText(folder.File("kept.txt")), "new");
+  EXPECT_EQ(ReadText(folder.File("other.txt")), "other");
+  EXPECT_EQ(EntryCount(folder.Path()), 2u);
+}
+
+TEST(OutputGroupDeathTest, ASignalRemovesTheTemporariesAndSaysSo)
+{
+  ScratchFolder folder;
+  const std::string path = folder.File("out.txt");
+  EXPECT_EXIT(
+    {
+      RemoveTemporariesOnSignal();
+      OutputGroup outputs;
+      std::string error;
+      if (WriteFileAtomically(path, std::string("half"), error))
+        std::raise(SIGTERM);
+      std::exit(0);
+    },
+    ::testing::ExitedWithCode(128 + SIGTERM), "quorvane: terminated; unfinished outputs were removed");
+  EXPECT_EQ(EntryCount(folder.Path()), 0u) << "temporary file left behind";
 }
 
 TEST(AtomicFileTest, MissingFolderFailsWithoutCreatingAnything)
@@ -55,16 +161,15 @@ TEST(AtomicFileTest, MissingFolderFailsWithoutCreatingAnything)
   EXPECT_EQ(EntryCount(folder.Path()), 0u);
 }
 
-TEST(AtomicFileTest, FailedRenameRemovesTemporaryAndKeepsTarget)
+TEST(AtomicFileTest, AFolderIsNeverReplaced)
 {
   ScratchFolder folder;
-  // A non-empty folder cannot be replaced by a file, so the final step fails.
   const std::string target = folder.File("target");
   std::filesystem::create_directory(target);
   WriteText(target + "/kept.txt", "kept");
   std::string error;
   EXPECT_FALSE(WriteFileAtomically(target, std::string("new"), error));
-  EXPECT_NE(error.find("cannot replace"), std::string::npos) << error;
+  EXPECT_NE(error.find("is a directory; only regular files are replaced"), std::string::npos) << error;
   EXPECT_TRUE(std::filesystem::is_directory(target));
   EXPECT_EQ(ReadText(target + "/kept.txt"), "kept");
   EXPECT_EQ(EntryCount(folder.Path()), 1u) << "temporary file left behind";

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "cli_support.h"
+#include "host/core/read_file.h"
 #include "host/io/mesh_file.h"
 #include "host/io/mesh_gltf.h"
 #include "host/io/mesh_obj.h"
@@ -22,6 +23,12 @@ protected:
 
   TestFolder folder;
 };
+
+// A mesh file in its own units, without conversion into host units.
+MeshData ReadRaw(const std::string& path)
+{
+  return ParseMesh(ReadFileBytes(path, kMaxMeshFileBytes), path);
+}
 
 MeshData ReadBack(const std::string& path)
 {
@@ -69,8 +76,7 @@ TEST_F(RockCliTest, FilesAreInMetresUnlessTheUnitSaysOtherwise)
 {
   ASSERT_EQ(RunQuorvane({"rock", "--out", Path("rock.glb")}).exitCode, 0);
   MeshData file;
-  std::string error;
-  ASSERT_TRUE(ReadGltf(Path("rock.glb"), file, error)) << error;
+  ASSERT_NO_THROW(file = ReadRaw(Path("rock.glb")));
   // The 2 m default cube, pushed out by its noise layer.
   const Vector metres = Size(file);
   for (Float extent : {metres.x, metres.y, metres.z})
@@ -80,7 +86,7 @@ TEST_F(RockCliTest, FilesAreInMetresUnlessTheUnitSaysOtherwise)
   }
 
   ASSERT_EQ(RunQuorvane({"rock", "--out", Path("rock.obj"), "--unit", "cm", "--up", "z"}).exitCode, 0);
-  ASSERT_TRUE(ReadObj(Path("rock.obj"), file, error)) << error;
+  ASSERT_NO_THROW(file = ReadRaw(Path("rock.obj")));
   const Vector centimetresZUp = Size(file);
   EXPECT_NEAR(centimetresZUp.x, 100.0 * metres.x, 1e-3);
   EXPECT_NEAR(centimetresZUp.y, 100.0 * metres.z, 1e-3);
@@ -101,8 +107,7 @@ TEST_F(RockCliTest, AnInputIsReadInItsUnitAndUpAxis)
                                        "--set", "layer1.OXROCK_LAYER_STRENGTH=0"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   MeshData file;
-  std::string error;
-  ASSERT_TRUE(ReadGltf(Path("slab.glb"), file, error)) << error;
+  ASSERT_NO_THROW(file = ReadRaw(Path("slab.glb")));
   const Vector metres = Size(file);
   EXPECT_NEAR(metres.x, 1.0, 1e-6);
   EXPECT_NEAR(metres.y, 0.2, 1e-6) << "the file's Z is the host's up";

@@ -1,5 +1,6 @@
 // Mesh files in metres (or cm, mm) and Y or Z up, the host in centimetres
 // with Y up: the conversion at the file edge.
+#include "host/core/read_file.h"
 #include "host/io/mesh_frame.h"
 
 #include <gtest/gtest.h>
@@ -67,12 +68,7 @@ class MeshFileUnitTest : public ::testing::TestWithParam<const char*>
 MeshData ReadRaw(const std::string& path)
 {
   MeshData mesh;
-  std::string error;
-  const std::string extension = LowerCaseExtension(path);
-  const bool ok = extension == ".obj"   ? ReadObj(path, mesh, error)
-                  : extension == ".ply" ? ReadPly(path, mesh, error)
-                                        : ReadGltf(path, mesh, error);
-  EXPECT_TRUE(ok) << error;
+  EXPECT_NO_THROW(mesh = ParseMesh(ReadFileBytes(path, kMaxMeshFileBytes), path));
   return mesh;
 }
 
@@ -93,7 +89,7 @@ TEST_P(MeshFileUnitTest, FilesAreInMetresByDefault)
   ASSERT_TRUE(WriteMesh(path, cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
   ExpectNear(Minimum(ReadRaw(path)), Minimum(cube) / 100.0, 1e-8);
   MeshData read;
-  ASSERT_TRUE(ReadMesh(path, read, error)) << error;
+  ASSERT_NO_THROW(read = ReadMesh(path));
   ExpectNear(Minimum(read), Minimum(cube), 1e-6);
 }
 
@@ -115,7 +111,7 @@ TEST_P(MeshFileUnitTest, ObjAndPlyFollowTheFrameGltfStaysInMetresYUp)
   ExpectNear(Minimum(ReadRaw(path)), Minimum(inFile), 1e-5);
   // Read in the same frame, every point comes back where it was.
   MeshData read;
-  ASSERT_TRUE(ReadMesh(path, read, error, millimetresZUp)) << error;
+  ASSERT_NO_THROW(read = ReadMesh(path, millimetresZUp));
   ExpectNear(Minimum(read), Minimum(cube), 1e-5);
 }
 

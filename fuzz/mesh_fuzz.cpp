@@ -19,7 +19,7 @@ namespace {
   std::abort();
 }
 
-bool Bounded(const qhost::Vector& v)
+bool Bounded(const Vector& v)
 {
   return std::abs(v.x) <= qhost::kMaxMeshCoordinate && std::abs(v.y) <= qhost::kMaxMeshCoordinate &&
          std::abs(v.z) <= qhost::kMaxMeshCoordinate;
@@ -31,16 +31,16 @@ void CheckMesh(const qhost::MeshData& mesh)
     Fail("read a mesh without polygons", "");
   if (!mesh.uvs.empty() && !mesh.HasUVs())
     Fail("UVs are not one per polygon", std::to_string(mesh.uvs.size()));
-  for (const qhost::Vector& p : mesh.points)
+  for (const Vector& p : mesh.points)
     if (!Bounded(p))
       Fail("a point escaped the coordinate check", "");
   const auto count = static_cast<std::int64_t>(mesh.points.size());
-  for (const qhost::CPolygon& p : mesh.polygons)
+  for (const CPolygon& p : mesh.polygons)
     for (const std::int32_t index : {p.a, p.b, p.c, p.d})
       if (index < 0 || index >= count)
         Fail("a polygon index escaped the range check", std::to_string(index));
-  for (const qhost::UVWStruct& uv : mesh.uvs)
-    for (const qhost::Vector& corner : {uv.a, uv.b, uv.c, uv.d})
+  for (const UVWStruct& uv : mesh.uvs)
+    for (const Vector& corner : {uv.a, uv.b, uv.c, uv.d})
       if (!Bounded(corner))
         Fail("a UV escaped the coordinate check", "");
   for (const qhost::NamedSelection& selection : mesh.selections)

@@ -271,7 +271,7 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
   // alone is a mistake worth telling, not something to ignore.
   cmd->add_option("--texture-size", options->textureBake.size, "Size of the baked texture")
       ->capture_default_str()
-      ->check(CLI::Range(1, 8192))
+      ->check(CLI::Range(1, kMaxSquareImageSide))
       ->needs(texture);
   cmd->add_option("--texture-mode", options->textureMode, "color or height")->capture_default_str()->needs(texture);
   cmd->add_option("--projection", options->projection,

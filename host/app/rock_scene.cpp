@@ -5,6 +5,7 @@
 #include "host/app/app_context.h"
 #include "host/core/node_factory.h"
 #include "host/app/layer_limits.h"
+#include "host/core/console.h"
 #include "host/description/attribute_view.h"
 #include "host/description/description_impl.h"
 #include "host/geometry/cache_pass.h"
@@ -180,10 +181,18 @@ void RockScene::AddField(const FieldArgument& wanted)
 
 MeshData RockScene::BuildMesh()
 {
+  const std::size_t linesBefore = Console::Instance().Lines().size();
   BuildCaches(doc_);
   const BaseObject* cache = generator_->GetCache();
   if (!cache || cache->GetType() != Opolygon)
-    throw std::runtime_error("the generator built no mesh (run with -v to see the module's console lines)");
+  {
+    // The generator says why on the console; the failure carries its words to stderr.
+    std::string reason;
+    const std::vector<ConsoleLine> lines = Console::Instance().Lines();
+    for (std::size_t i = linesBefore; i < lines.size(); ++i)
+      reason += (reason.empty() ? ": " : "; ") + lines[i].text;
+    throw std::runtime_error("the generator built no mesh" + (reason.empty() ? std::string(" and said nothing") : reason));
+  }
   return ReadPolygonMesh(*As<ObjectNode>(cache));
 }
 

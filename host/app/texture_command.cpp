@@ -107,7 +107,7 @@ void AddTextureCommand(CLI::App& app, const char* argv0, std::string& pluginsOpt
   cmd->add_option("--out", options->out, "Output PNG file")->capture_default_str();
   cmd->add_option("--size", options->size, "Width and height in pixels")
       ->capture_default_str()
-      ->check(CLI::Range(1, kMaxImageSide));
+      ->check(CLI::Range(1, kMaxSquareImageSide));
   cmd->add_option("--mode", options->mode, "color (8-bit sRGB) or height (16-bit linear)")->capture_default_str();
   cmd->add_option("--set", options->sets,
                   "NAME_OR_ID=VALUE for a shader parameter (XQUORVANE_CELL_SCALE=6, 5004=3); repeatable");

@@ -13,6 +13,9 @@ namespace qhost {
 // allocated.
 constexpr Int32 kMaxImageSide = 32768;
 constexpr std::int64_t kMaxImagePixels = std::int64_t(1) << 26;
+// The largest square image within kMaxImagePixels: the limit of size options.
+constexpr Int32 kMaxSquareImageSide = 8192;
+static_assert(std::int64_t(kMaxSquareImageSide) * kMaxSquareImageSide == kMaxImagePixels);
 
 // Samples are stored row-major, top row first, channels interleaved (RGB or
 // RGBA), one std::uint16_t per sample whatever the bit depth: an 8-bit image

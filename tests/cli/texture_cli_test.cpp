@@ -129,8 +129,7 @@ TEST_F(TextureCliTest, AHeightMapGoesBesideTheMeshNeverIntoItsColour)
   ExpectSuccess(r);
   EXPECT_TRUE(EmbeddedImages(Path("rock.glb")).empty()) << "no height map in the base colour";
   Image height;
-  std::string error;
-  ASSERT_TRUE(ReadPng(Path("rock_height.png"), height, error)) << error;
+  ASSERT_NO_THROW(height = ReadPng(Path("rock_height.png")));
   EXPECT_EQ(height.width, 32);
   EXPECT_EQ(height.bitDepth, 16);
 
@@ -184,9 +183,8 @@ TEST_F(TextureCliTest, TheTextureCommandBakesASavedScenesMaterial)
                              "XQUORVANE_COLOR_GRADIENT=0:#306090,1:#306090", "--save", Path("scene.json")}));
   ExpectSuccess(RunQuorvane({"texture", "--scene", Path("scene.json"), "--out", Path("again.png"), "--size", "16"}));
   Image first, again;
-  std::string error;
-  ASSERT_TRUE(ReadPng(Path("first.png"), first, error)) << error;
-  ASSERT_TRUE(ReadPng(Path("again.png"), again, error)) << error;
+  ASSERT_NO_THROW(first = ReadPng(Path("first.png")));
+  ASSERT_NO_THROW(again = ReadPng(Path("again.png")));
   EXPECT_EQ(again.samples, first.samples);
   EXPECT_EQ(first.At(5, 7, 0), 0x30);
   EXPECT_EQ(first.At(5, 7, 1), 0x60);
@@ -207,9 +205,8 @@ TEST_F(TextureCliTest, GradientsAreKnotListsWithAnInterpolation)
   ExpectSuccess(RunQuorvane({"texture", "--out", Path("smooth.png"), "--size", "48", "--set",
                              "XQUORVANE_COLOR_GRADIENT=0:#000000,50%:#ffffff"}));
   Image step, smooth;
-  std::string error;
-  ASSERT_TRUE(ReadPng(Path("step.png"), step, error)) << error;
-  ASSERT_TRUE(ReadPng(Path("smooth.png"), smooth, error)) << error;
+  ASSERT_NO_THROW(step = ReadPng(Path("step.png")));
+  ASSERT_NO_THROW(smooth = ReadPng(Path("smooth.png")));
   std::set<std::uint16_t> stepValues, smoothValues;
   for (const std::uint16_t v : step.samples)
     stepValues.insert(v);

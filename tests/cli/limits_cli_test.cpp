@@ -74,6 +74,14 @@ TEST_F(LimitsCliTest, SceneValuesOutsideTheDescriptionAreRefusedNamingTheJsonPat
                                                   std::to_string(index) + "]: Layer Count (3000) is 2147483647; allowed 1 to 100");
 }
 
+TEST_F(LimitsCliTest, AFailedBuildSaysWhyOnStderr)
+{
+  const CommandResult r = RunQuorvane({"rock", "--out", Path("never.obj"), "--set", "OXROCK_SUBDIVISIONS=10"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_THAT(r.err, HasSubstr("the generator built no mesh: Subdivide of \"Cube\" failed: 10 subdivision levels"));
+  EXPECT_FALSE(fs::exists(Path("never.obj")));
+}
+
 TEST_F(LimitsCliTest, InputThatIsNotARegularFileIsRefusedWithoutBlocking)
 {
   ASSERT_EQ(::mkfifo(Path("pipe.obj").c_str(), 0600), 0);

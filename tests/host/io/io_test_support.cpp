@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "host/core/input_error.h"
+#include "host/core/read_file.h"
 #include "host/io/mesh_file.h"
 
 namespace qhost::testing {
@@ -83,6 +84,11 @@ bool IsClosed(const MeshData& mesh)
     if (count != 2)
       return false;
   return !edgeUse.empty();
+}
+
+MeshData ReadRaw(const std::string& path)
+{
+  return ParseMesh(ReadFileBytes(path, kMaxMeshFileBytes), path);
 }
 
 std::string ReadError(const std::string& path)

@@ -49,6 +49,9 @@ std::vector<Vector> FlatCornerNormals(const MeshData& mesh);
 // True when every edge is used by exactly two polygons (a closed surface).
 bool IsClosed(const MeshData& mesh);
 
+// A mesh file read in its own units (no conversion into host units).
+MeshData ReadRaw(const std::string& path);
+
 // The message ReadMesh throws for path, or "" (and a test failure) when the
 // file is read without an error.
 std::string ReadError(const std::string& path);

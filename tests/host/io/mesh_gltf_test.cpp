@@ -52,7 +52,7 @@ TEST(MeshGltfTest, GlbRoundTripKeepsShapeUVsAndClosure)
   std::string error;
   ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error)) << error;
   MeshData read;
-  ASSERT_NO_THROW(read = ReadMesh(path));
+  ASSERT_NO_THROW(read = testing::ReadRaw(path));
   EXPECT_EQ(read.points.size(), 8u);
   ASSERT_EQ(read.polygons.size(), 12u); // each quad becomes two triangles
   EXPECT_TRUE(testing::IsClosed(read));
@@ -158,7 +158,7 @@ TEST(MeshGltfTest, JsonFileEmbedsItsBuffer)
   EXPECT_EQ(json["buffers"][0]["uri"].get<std::string>().rfind("data:application/octet-stream;base64,", 0), 0u);
   EXPECT_FALSE(json["meshes"][0]["primitives"][0]["attributes"].contains("TEXCOORD_0"));
   MeshData read;
-  ASSERT_NO_THROW(read = ReadMesh(path));
+  ASSERT_NO_THROW(read = testing::ReadRaw(path));
   EXPECT_EQ(read.points.size(), 4u);
   EXPECT_EQ(read.polygons.size(), 4u);
   EXPECT_FALSE(read.HasUVs());
@@ -184,7 +184,7 @@ TEST(MeshGltfTest, NodeTransformsApplyAndMirroringKeepsFacesOutward)
   WriteText(path, json.dump());
 
   MeshData read;
-  ASSERT_NO_THROW(read = ReadMesh(path));
+  ASSERT_NO_THROW(read = testing::ReadRaw(path));
   ASSERT_EQ(read.polygons.size(), 8u);
   EXPECT_EQ(read.points.size(), 8u);
   EXPECT_NEAR(read.points[read.polygons[0].a].x, 10.0, 1e-9);

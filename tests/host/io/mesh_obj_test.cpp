@@ -27,7 +27,7 @@ MeshData WriteAndRead(const ScratchFolder& folder, const MeshData& mesh)
   std::string error;
   EXPECT_TRUE(WriteObj(path, mesh, FlatCornerNormals(mesh), testing::HostFrameOptions(), error)) << error;
   MeshData read;
-  EXPECT_NO_THROW(read = ReadMesh(path));
+  EXPECT_NO_THROW(read = testing::ReadRaw(path));
   return read;
 }
 
@@ -97,7 +97,7 @@ TEST(MeshObjTest, ReadsNgonsAsFansAndObjectsAsSelections)
                   "o wedge\nf 1 2 3\n");
   MeshData mesh;
   std::string error;
-  ASSERT_NO_THROW(mesh = ReadMesh(path));
+  ASSERT_NO_THROW(mesh = testing::ReadRaw(path));
   ASSERT_EQ(mesh.polygons.size(), 4u);
   EXPECT_EQ(mesh.polygons[0], CPolygon(0, 1, 2));
   EXPECT_EQ(mesh.polygons[1], CPolygon(0, 2, 3));

@@ -40,7 +40,7 @@ TEST(MeshPlyTest, CubeRoundTripsAndStaysClosed)
   EXPECT_NE(ReadText(path).find("element vertex 24\n"), std::string::npos);
 
   MeshData read;
-  ASSERT_NO_THROW(read = ReadMesh(path));
+  ASSERT_NO_THROW(read = testing::ReadRaw(path));
   ASSERT_EQ(read.points.size(), 8u); // identical positions are merged again
   ASSERT_EQ(read.polygons.size(), cube.polygons.size());
   ASSERT_TRUE(read.HasUVs());
@@ -87,7 +87,7 @@ TEST(MeshPlyTest, ReadsAsciiWithDoublesExtraPropertiesAndElements)
                   "5 0 1 2 3 4 77\n2 0 1\n");
   MeshData mesh;
   std::string error;
-  ASSERT_NO_THROW(mesh = ReadMesh(path));
+  ASSERT_NO_THROW(mesh = testing::ReadRaw(path));
   ASSERT_EQ(mesh.points.size(), 5u);
   EXPECT_EQ(mesh.points[0], Vector(0.1, 0.0, 0.0)); // doubles are kept exactly
   EXPECT_EQ(mesh.points[4], Vector(0.0, 1.0, -1e-3));
@@ -112,7 +112,7 @@ TEST(MeshPlyTest, ReadsBigEndianBinary)
   WriteText(folder.File("be.ply"), bytes);
   MeshData mesh;
   std::string error;
-  ASSERT_NO_THROW(mesh = ReadMesh(folder.File("be.ply")));
+  ASSERT_NO_THROW(mesh = testing::ReadRaw(folder.File("be.ply")));
   ASSERT_EQ(mesh.polygons.size(), 1u);
   EXPECT_EQ(mesh.polygons[0], CPolygon(0, 1, 2, 3));
   EXPECT_EQ(mesh.points[3], Vector(0.0, 1.0, 0.5));

@@ -1,6 +1,6 @@
 #include "host/io/scene_limits.h"
 
-#include <sstream>
+#include <charconv>
 
 namespace qhost::scene {
 namespace {
@@ -15,11 +15,12 @@ std::string EntryPath(const Json& dataJson, const std::string& path, Int32 id)
   return Key(path, "entries");
 }
 
+// The shortest text that reads back as the value: 2147483647, not 2.14748e+09.
 std::string Number(Float value)
 {
-  std::ostringstream text;
-  text << value;
-  return text.str();
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof(text), value).ptr;
+  return std::string(text, end);
 }
 
 } // namespace

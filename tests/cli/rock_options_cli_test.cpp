@@ -101,7 +101,7 @@ TEST_F(RockOptionsCliTest, UnknownChoicesAndSelectionsListWhatThereIs)
             0);
   MeshData top;
   std::string error;
-  ASSERT_TRUE(ReadMesh(Path("top.obj"), top, error)) << error;
+  ASSERT_NO_THROW(top = ReadMesh(Path("top.obj")));
   Float lowest = 1e9, highest = -1e9;
   for (const Vector& p : top.points)
   {
@@ -120,9 +120,9 @@ TEST_F(RockOptionsCliTest, LengthsAreInTheFileUnitOrCarryTheirOwn)
   ASSERT_EQ(Rock("unfielded.obj", {}).exitCode, 0);
   MeshData metres, suffixed, centimetres;
   std::string error;
-  ASSERT_TRUE(ReadMesh(Path("metres.obj"), metres, error)) << error;
-  ASSERT_TRUE(ReadMesh(Path("suffixed.obj"), suffixed, error)) << error;
-  ASSERT_TRUE(ReadMesh(Path("centimetres.obj"), centimetres, error, MeshFileFrame{kCentimetre, UpAxis::Y})) << error;
+  ASSERT_NO_THROW(metres = ReadMesh(Path("metres.obj")));
+  ASSERT_NO_THROW(suffixed = ReadMesh(Path("suffixed.obj")));
+  ASSERT_NO_THROW(centimetres = ReadMesh(Path("centimetres.obj"), MeshFileFrame{kCentimetre, UpAxis::Y}));
   EXPECT_EQ(metres.points, suffixed.points);
   ASSERT_EQ(metres.points.size(), centimetres.points.size());
   for (size_t i = 0; i < metres.points.size(); ++i)
@@ -165,7 +165,7 @@ TEST_F(RockOptionsCliTest, ThePrimitiveOptionChoosesTheChild)
   EXPECT_NE(Bytes("cube.obj"), Bytes("sphere.obj"));
   MeshData plane;
   std::string error;
-  ASSERT_TRUE(ReadMesh(Path("plane.obj"), plane, error)) << error;
+  ASSERT_NO_THROW(plane = ReadMesh(Path("plane.obj")));
   for (const Vector& p : plane.points)
     EXPECT_EQ(p.y, 0.0) << "an undisplaced plane lies in the ground plane";
   const CommandResult both = Rock("never.obj", {"--primitive", "sphere", "--input", Path("plane.obj")});

@@ -103,7 +103,7 @@ TEST_F(TextureCliTest, TheDefaultRocksTextureRunsOnAcrossEverySeam)
   ExpectSuccess(RunQuorvane({"rock", "--out", Path("rock.obj")}));
   MeshData mesh;
   std::string error;
-  ASSERT_TRUE(ReadMesh(Path("rock.obj"), mesh, error)) << error;
+  ASSERT_NO_THROW(mesh = ReadMesh(Path("rock.obj")));
   const SurfaceTexels texels = MapSurfaceTexels(mesh, 128, 128);
 
   for (const std::string projection : {"solid", "uv"})
@@ -219,7 +219,7 @@ TEST_F(TextureCliTest, GradientsAreKnotListsWithAnInterpolation)
   ExpectSuccess(RunQuorvane({"texture", "--out", Path("half.png"), "--size", "8", "--mode", "height", "--set",
                              "XQUORVANE_HEIGHT_GRADIENT=0:0.5,1:50%"}));
   Image half;
-  ASSERT_TRUE(ReadPng(Path("half.png"), half, error)) << error;
+  ASSERT_NO_THROW(half = ReadPng(Path("half.png")));
   EXPECT_EQ(half.bitDepth, 16);
   for (const std::uint16_t v : half.samples)
     ASSERT_NEAR(v, 32768, 1);

@@ -32,10 +32,7 @@ void AddInspectCommand(CLI::App& app)
   AddFileUnitOptions(cmd, options->units, true);
   cmd->callback([options] {
     const MeshFileFrame frame = ResolveFileFrame(options->units);
-    MeshData mesh;
-    std::string error;
-    if (!ReadMesh(options->file, mesh, error, frame))
-      throw UsageError(error);
+    const MeshData mesh = ReadMesh(options->file, frame);
     const MeshReport report = InspectMesh(mesh);
     std::cout << "file: " << options->file << "\n" << FormatMeshReport(report, kMetre.hostUnits);
     if (options->strict && report.HasDefects())

@@ -83,7 +83,7 @@ bool ParseMeasure(std::string_view text, Int32 unit, const LengthUnit& lengthUni
       if (!ParseNumber(text, out))
         return false;
       out *= typed.hostUnits;
-      return true;
+      return std::isfinite(out); // 1e308m overflows in host units
     }
     default:
     {

@@ -132,6 +132,12 @@ TEST_F(RockOptionsCliTest, LengthsAreInTheFileUnitOrCarryTheirOwn)
   const CommandResult bad = Rock("never.obj", {"--field", "spherical,0,2ft,0,1,2"});
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_NE(bad.err.find("\"2ft\" is not a length"), std::string::npos) << bad.err;
+  for (const char* length : {"nan", "inf", "1e308m"})
+  {
+    const CommandResult refused = Rock("never.obj", {"--field", std::string("spherical,0,") + length + ",0,1,2"});
+    EXPECT_EQ(refused.exitCode, 2) << length;
+    EXPECT_NE(refused.err.find("is not a length"), std::string::npos) << refused.err;
+  }
 }
 
 TEST_F(RockOptionsCliTest, OneSummaryLineAndConsoleLinesOnlyWhenAskedFor)

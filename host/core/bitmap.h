@@ -21,7 +21,6 @@ public:
   Int32 GetBw() const override { return width_; }
   Int32 GetBh() const override { return height_; }
   Float GetPixelRatio() const override { return pixelRatio_; }
-  const std::vector<std::uint8_t>& Pixels() const { return rgba_; }
 
 private:
   Int32 width_;

@@ -41,14 +41,8 @@ Console& Console::Instance()
 
 void Console::Write(ConsoleLine line)
 {
-  std::function<void(const ConsoleLine&)> echo;
-  {
-    std::lock_guard lock(mutex_);
-    lines_.push_back(line);
-    echo = echo_;
-  }
-  if (echo)
-    echo(line);
+  std::lock_guard lock(mutex_);
+  lines_.push_back(std::move(line));
 }
 
 std::vector<ConsoleLine> Console::Lines() const
@@ -70,12 +64,6 @@ void Console::Clear()
 {
   std::lock_guard lock(mutex_);
   lines_.clear();
-}
-
-void Console::SetEcho(std::function<void(const ConsoleLine&)> echo)
-{
-  std::lock_guard lock(mutex_);
-  echo_ = std::move(echo);
 }
 
 } // namespace qhost

@@ -2,7 +2,6 @@
 // tests and the application can read it.
 #pragma once
 
-#include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <vector>
@@ -35,14 +34,11 @@ public:
   std::vector<ConsoleLine> Lines() const;
   std::vector<String> Texts() const;
   void Clear();
-  // Called for every new line (the application prints them as they come).
-  void SetEcho(std::function<void(const ConsoleLine&)> echo);
 
 private:
   Console() = default;
   mutable std::mutex mutex_;
   std::vector<ConsoleLine> lines_;
-  std::function<void(const ConsoleLine&)> echo_;
 };
 
 } // namespace qhost

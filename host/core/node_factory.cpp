@@ -45,15 +45,6 @@ const BuiltinType* NodeFactory::FindBuiltin(NodeClass kind, Int32 type) const
   return it == builtins_.end() ? nullptr : &it->second;
 }
 
-std::vector<Int32> NodeFactory::BuiltinTypes(NodeClass kind) const
-{
-  std::vector<Int32> types;
-  for (const auto& [key, builtin] : builtins_)
-    if (key.first == kind)
-      types.push_back(key.second);
-  return types;
-}
-
 NodeCore* NodeFactory::Create(NodeClass kind, Int32 type, Bool isCloneInit) const
 {
   if (createHook_ && !createHook_(kind, type))

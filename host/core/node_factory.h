@@ -50,7 +50,6 @@ public:
   NodeCore* Create(NodeClass kind, Int32 type, Bool isCloneInit = false) const;
   CustomDataType* CreateCustomData(Int32 type) const;
   const BuiltinType* FindBuiltin(NodeClass kind, Int32 type) const;
-  std::vector<Int32> BuiltinTypes(NodeClass kind) const;
 
   // Plug-ins.
   Bool RegisterPlugin(const PluginRegistration& registration, String& error);

@@ -33,7 +33,6 @@ public:
 
   Int32 Id() const { return id_; }
   Int32 LinkId() const { return linkId_; }
-  Int32 SwitchId() const { return switchId_; }
   bool Enabled() const;
 
 private:

@@ -124,7 +124,7 @@ void CopyPhongTag(const BaseObject* op, BaseObject* mesh)
 
 BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh)
 {
-  // Step 1: working data that lives for the whole call.
+  // Working data that lives for the whole call.
   BaseDocument* tempDoc = BaseDocument::Alloc();
   SelectionChanger* changer = SelectionChanger::Alloc();
   const auto releaseWorkingData = [&] {
@@ -138,7 +138,7 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
   DisplaceContext context;
   context.normalizePoints = bc.GetBool(OXROCK_NORMALIZE_POINTS);
 
-  // Step 2: the noise generator and the fractal table.
+  // The noise generator and the fractal table the ridged noise reads.
   GeNoise* noise = GeNoise::Alloc(bc.GetInt32(OXROCK_SEED));
   if (!noise || !tempDoc)
   {
@@ -150,7 +150,8 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
   InitFbm(fractalTable, kFbmOctaves, kFbmLacunarity, kFbmH);
   noise->InitFbm(kFbmOctaves, kFbmLacunarity, kFbmH);
 
-  // Steps 3 to 5: the field list, the source child and its hierarchy clone.
+  // The field list, the source child and its hierarchy clone; an unchanged
+  // hierarchy hands back the current cache without rebuilding.
   const FieldList* fields = bc.GetCustomDataType<FieldList>(OXROCK_FIELDS, CUSTOMDATATYPE_FIELDLIST);
   BaseObject* source = ChooseSource(op);
   Bool dirty = false;
@@ -165,11 +166,11 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
     return clone ? clone : NewNullObject();
   }
 
-  // Step 6: the layer records.
+  // The layer records, refreshed only when the mesh is rebuilt.
   BaseDocument* doc = hh->GetDocument();
   RefreshLayerSettings(layers_, bc, doc);
 
-  // Steps 7 to 9: one subdivided polygon mesh.
+  // One subdivided polygon mesh, whatever the child was.
   Matrix m;
   BaseObject* mesh = MakeSingleObject(tempDoc, clone, m);
   if (mesh && !Subdivide(tempDoc, mesh, bc))
@@ -179,7 +180,8 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
   FieldSamples samples;
   if (mesh)
   {
-    // Steps 10 to 12: selections and field weights.
+    // Selections and field weights; a failed sampling ends the build
+    // without the range line.
     PolygonObject* poly = ToPoly(mesh);
     ResolveLayerSelections(layers_, poly, changer);
     if (Status sampled = SampleFields(poly, m, fields, doc, samples); sampled.HasError())
@@ -193,7 +195,8 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
       return NewNullObject();
     }
 
-    // Steps 13 and 14: normals of the undisplaced mesh, then every layer on every point.
+    // Normals of the undisplaced mesh, then every layer on every point, so
+    // each layer moves the point along where the surface faced before any noise.
     try
     {
       ComputeVertexNormals(*poly, normals);
@@ -217,16 +220,18 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
       for (const NoiseLayerSettings& layer : layers_)
         DisplacePoint(context, i, layer);
 
-    // Steps 15 and 16: the generator's Phong tag, then relaxation.
+    // The generator's Phong tag, then relaxation to soften the noise.
     CopyPhongTag(op, mesh);
     if (smoothing > 0.0)
       RelaxPoints(poly, weight, passes);
   }
 
-  // Steps 17 to 20.
+  // Release everything (a failed modeling command ends here too), print the
+  // noise range and hand the mesh to the host.
   BaseObject::Free(clone);
   ReleaseLayerSelections(layers_);
   GeNoise::Free(noise);
+  // "minavl" is the system's own console text, not a typo: it stays as written.
   ApplicationOutput("maxval = @, minavl = @", context.maxValue, context.minValue);
   releaseWorkingData();
   return mesh ? mesh : NewNullObject();

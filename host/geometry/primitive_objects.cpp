@@ -7,7 +7,7 @@
 namespace qhost {
 namespace {
 
-struct ParameterSpec
+struct ParameterDefinition
 {
   Int32 id;
   Int32 dtype;
@@ -16,16 +16,16 @@ struct ParameterSpec
   Float minimum;
 };
 
-struct PrimitiveSpec
+struct PrimitiveDefinition
 {
   Int32 type;
   const char* name;
-  std::vector<ParameterSpec> parameters;
+  std::vector<ParameterDefinition> parameters;
 };
 
-const std::vector<PrimitiveSpec>& PrimitiveSpecs()
+const std::vector<PrimitiveDefinition>& PrimitiveDefinitions()
 {
-  static const std::vector<PrimitiveSpec> specs = {
+  static const std::vector<PrimitiveDefinition> definitions = {
       {Ocube,
        "Cube",
        {{kCubeSize, DTYPE_VECTOR, "Size", GeData(Vector(200.0)), 0.0},
@@ -43,14 +43,14 @@ const std::vector<PrimitiveSpec>& PrimitiveSpecs()
         {kPlaneSegmentsWidth, DTYPE_LONG, "Width Segments", GeData(Int32(4)), 1.0},
         {kPlaneSegmentsHeight, DTYPE_LONG, "Height Segments", GeData(Int32(4)), 1.0}}},
   };
-  return specs;
+  return definitions;
 }
 
-DescriptionResource MakeDescription(const PrimitiveSpec& primitive)
+DescriptionResource MakeDescription(const PrimitiveDefinition& primitive)
 {
   DescriptionResource description;
   description.name = primitive.name;
-  for (const ParameterSpec& parameter : primitive.parameters)
+  for (const ParameterDefinition& parameter : primitive.parameters)
   {
     BaseContainer settings = DefaultElementSettings(parameter.dtype);
     settings.SetString(DESC_NAME, parameter.label);
@@ -105,15 +105,15 @@ bool RefreshPrimitiveCache(ObjectNode& primitive)
 
 void RegisterPrimitiveTypes(NodeFactory& factory)
 {
-  for (const PrimitiveSpec& primitive : PrimitiveSpecs())
+  for (const PrimitiveDefinition& primitive : PrimitiveDefinitions())
   {
     const Int32 type = primitive.type;
     factory.RegisterType(NodeClass::Object, type, primitive.name, OBJECT_GENERATOR, [type, name = String(primitive.name)] {
       auto* node = new ObjectNode(type);
       node->name = name;
-      for (const PrimitiveSpec& s : PrimitiveSpecs())
+      for (const PrimitiveDefinition& s : PrimitiveDefinitions())
         if (s.type == type)
-          for (const ParameterSpec& parameter : s.parameters)
+          for (const ParameterDefinition& parameter : s.parameters)
             node->data.SetData(parameter.id, parameter.fallback);
       return node;
     });

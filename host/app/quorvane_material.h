@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/core/node_factory.h"
-#include "host/shading/texture_bake.h"
+#include "host/bake/texture_bake.h"
 
 namespace qhost::app {
 

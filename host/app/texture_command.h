@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/shading/texture_bake.h"
+#include "host/bake/texture_bake.h"
 
 namespace qhost::app {
 

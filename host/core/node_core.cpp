@@ -9,6 +9,7 @@ namespace qhost {
 namespace {
 
 std::atomic<Int64> g_nextUid{1};
+std::atomic<Int64> g_liveNodes{0};
 
 // Component levels of a vector parameter.
 constexpr Int32 kVectorX = 1000;
@@ -72,9 +73,14 @@ void NodeList::DestroyAll()
 
 // ---- NodeCore ------------------------------------------------------------------
 
-NodeCore::NodeCore(NodeClass kind, Int32 type) : kind_(kind), type_(type), uid_(g_nextUid.fetch_add(1)) {}
+NodeCore::NodeCore(NodeClass kind, Int32 type) : kind_(kind), type_(type), uid_(g_nextUid.fetch_add(1))
+{
+  g_liveNodes.fetch_add(1, std::memory_order_relaxed);
+}
 
-NodeCore::~NodeCore() = default;
+NodeCore::~NodeCore() { g_liveNodes.fetch_sub(1, std::memory_order_relaxed); }
+
+Int64 NodeCore::LiveCount() { return g_liveNodes.load(std::memory_order_relaxed); }
 
 void NodeCore::ReleaseContent()
 {

@@ -48,6 +48,9 @@ public:
   Int32 Info() const { return info_; }
   void SetInfo(Int32 info) { info_ = info; }
   Int64 Uid() const { return uid_; }
+  // Nodes that exist now, in the whole process: a leak check for what
+  // plug-ins allocate and free through the host.
+  static Int64 LiveCount();
   // Used by the scene loader to keep stored links valid.
   void SetUid(Int64 uid);
 

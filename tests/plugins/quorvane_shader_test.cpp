@@ -153,13 +153,19 @@ TEST(QuorvaneShaderTest, ASecondInitRenderKeepsTheNoiseShadersUntilFreeRender)
   BaseShader::Free(shader);
 }
 
-TEST(QuorvaneShaderTest, FreeRenderWithoutInitRenderAndFreeWhilePreparedAreSafe)
+TEST(QuorvaneShaderTest, FreeRenderWithoutInitRenderAndFreeWhilePreparedLeaveNoNodeBehind)
 {
+  EnsureModuleLoaded();
+  const Int64 before = qhost::NodeCore::LiveCount();
+  NoiseShaderSpy spy;
   BaseShader* shader = NewShader();
   shader->FreeRender();
+  EXPECT_TRUE(spy.made.empty()) << "nothing to release before the first render";
   shader->InitRender(InitRenderStruct());
+  ASSERT_EQ(spy.made.size(), 2u);
+  EXPECT_EQ(qhost::NodeCore::LiveCount(), before + 3);
   BaseShader::Free(shader); // frees the prepared noise shaders too
-  SUCCEED();
+  EXPECT_EQ(qhost::NodeCore::LiveCount(), before);
 }
 
 TEST(QuorvaneShaderTest, RenderInfoAnnouncesBumpSupport)

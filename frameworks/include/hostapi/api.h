@@ -1,6 +1,7 @@
 // Everything a plug-in module sees of the host.
 #pragma once
 
+#include "hostapi/auto_free.h"
 #include "hostapi/container.h"
 #include "hostapi/desc_id.h"
 #include "hostapi/description.h"

@@ -1,11 +1,11 @@
-#include "host/shading/texture_bake.h"
+#include "host/bake/texture_bake.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-#include "shading_test_support.h"
+#include "host/shading/shading_test_support.h"
 
 namespace qhost {
 namespace {

@@ -8,10 +8,10 @@
 #include "host/core/node_factory.h"
 #include "host/geometry/primitives.h"
 #include "host/geometry/surface_texels.h"
-#include "host/shading/texture_bake.h"
+#include "host/bake/texture_bake.h"
 #include "host/shading/texture_projection.h"
-#include "seam_measure.h"
-#include "shading_test_support.h"
+#include "host/shading/seam_measure.h"
+#include "host/shading/shading_test_support.h"
 
 namespace qhost {
 namespace {

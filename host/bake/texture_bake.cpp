@@ -1,4 +1,4 @@
-#include "host/shading/texture_bake.h"
+#include "host/bake/texture_bake.h"
 
 #include <algorithm>
 #include <thread>

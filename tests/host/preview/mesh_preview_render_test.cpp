@@ -1,0 +1,140 @@
+// The preview picture: framed in the middle, shaded by its normals, coloured
+// by its texture only where the mesh has UVs, and refused at sizes the host
+// cannot make.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host/preview/mesh_preview.h"
+
+namespace qhost {
+namespace {
+
+// A unit cube around the origin; every quad's UVs cover the unit square.
+MeshData Cube(bool withUvs)
+{
+  MeshData mesh;
+  for (int i = 0; i < 8; ++i)
+    mesh.points.push_back(Vector(i & 1 ? 1.0 : -1.0, i & 2 ? 1.0 : -1.0, i & 4 ? 1.0 : -1.0));
+  mesh.polygons = {CPolygon(0, 2, 3, 1), CPolygon(4, 5, 7, 6), CPolygon(0, 1, 5, 4),
+                   CPolygon(2, 6, 7, 3), CPolygon(0, 4, 6, 2), CPolygon(1, 3, 7, 5)};
+  if (withUvs)
+    mesh.uvs.assign(mesh.polygons.size(), UVWStruct{Vector(0, 0, 0), Vector(1, 0, 0), Vector(1, 1, 0), Vector(0, 1, 0)});
+  return mesh;
+}
+
+// Outward face normals, four per polygon.
+std::vector<Vector> CornerNormals(const MeshData& mesh)
+{
+  std::vector<Vector> normals;
+  for (const CPolygon& p : mesh.polygons)
+  {
+    const Vector n =
+        Cross(mesh.points[size_t(p.b)] - mesh.points[size_t(p.a)], mesh.points[size_t(p.c)] - mesh.points[size_t(p.a)])
+            .GetNormalized();
+    normals.insert(normals.end(), 4, n);
+  }
+  return normals;
+}
+
+struct Rgb
+{
+  int r, g, b;
+};
+
+Rgb Pixel(const Image& picture, Int32 x, Int32 y)
+{
+  return {picture.At(x, y, 0), picture.At(x, y, 1), picture.At(x, y, 2)};
+}
+
+Image Render(const MeshData& mesh, const PreviewOptions& options)
+{
+  Image picture;
+  std::string error;
+  EXPECT_TRUE(RenderMeshPreview(mesh, CornerNormals(mesh), options, picture, error)) << error;
+  return picture;
+}
+
+TEST(MeshPreview, TheMeshIsFramedInTheMiddleOnAPlainBackground)
+{
+  PreviewOptions options;
+  options.width = 96;
+  options.height = 64;
+  const Image picture = Render(Cube(false), options);
+  ASSERT_EQ(picture.width, 96);
+  ASSERT_EQ(picture.height, 64);
+  ASSERT_EQ(picture.channels, 3);
+  const Rgb corner = Pixel(picture, 0, 0);
+  const Rgb other = Pixel(picture, 95, 63);
+  EXPECT_EQ(corner.r, other.r);
+  EXPECT_EQ(corner.g, other.g);
+  EXPECT_EQ(corner.b, other.b);
+  const Rgb centre = Pixel(picture, 48, 32);
+  EXPECT_NE(centre.r + centre.g + centre.b, corner.r + corner.g + corner.b);
+}
+
+TEST(MeshPreview, FacesTurnedDifferentlyAreShadedDifferently)
+{
+  PreviewOptions options;
+  options.width = options.height = 128;
+  const Image picture = Render(Cube(false), options);
+  // Count the distinct shades inside the picture: a lit cube shows several faces.
+  std::vector<int> shades;
+  for (Int32 y = 0; y < picture.height; y += 4)
+    for (Int32 x = 0; x < picture.width; x += 4)
+    {
+      const int shade = picture.At(x, y, 0);
+      if (std::find(shades.begin(), shades.end(), shade) == shades.end())
+        shades.push_back(shade);
+    }
+  EXPECT_GE(shades.size(), 3u) << "background plus at least two faces";
+}
+
+TEST(MeshPreview, ATextureColoursOnlyMeshesWithUvs)
+{
+  Image red;
+  std::string error;
+  ASSERT_TRUE(MakeImage(4, 4, 3, 8, red, error)) << error;
+  for (Int32 y = 0; y < 4; ++y)
+    for (Int32 x = 0; x < 4; ++x)
+      red.At(x, y, 0) = 255;
+  PreviewOptions options;
+  options.width = options.height = 64;
+  options.texture = &red;
+
+  const Rgb textured = Pixel(Render(Cube(true), options), 32, 32);
+  EXPECT_GT(textured.r, 4 * textured.g);
+  EXPECT_GT(textured.r, 4 * textured.b);
+
+  const Rgb plain = Pixel(Render(Cube(false), options), 32, 32);
+  EXPECT_GT(2 * plain.g, plain.r) << "without UVs the texture is ignored";
+  EXPECT_GT(2 * plain.b, plain.r);
+}
+
+TEST(MeshPreview, MissingNormalsStillGiveAPicture)
+{
+  PreviewOptions options;
+  options.width = options.height = 32;
+  Image picture;
+  std::string error;
+  EXPECT_TRUE(RenderMeshPreview(Cube(false), {}, options, picture, error)) << error;
+  EXPECT_EQ(picture.samples.size(), size_t(32 * 32 * 3));
+}
+
+TEST(MeshPreview, SizesOutsideTheSupportedRangeAreRefused)
+{
+  for (Int32 width : {0, -5, kMaxImageSide + 1})
+  {
+    PreviewOptions options;
+    options.width = width;
+    Image picture;
+    std::string error;
+    EXPECT_FALSE(RenderMeshPreview(Cube(false), {}, options, picture, error)) << width;
+    EXPECT_NE(error.find("size"), std::string::npos) << error;
+  }
+}
+
+} // namespace
+} // namespace qhost

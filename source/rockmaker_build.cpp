@@ -124,13 +124,10 @@ void CopyPhongTag(const BaseObject* op, BaseObject* mesh)
 
 BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh)
 {
-  // Working data that lives for the whole call.
-  BaseDocument* tempDoc = BaseDocument::Alloc();
-  SelectionChanger* changer = SelectionChanger::Alloc();
-  const auto releaseWorkingData = [&] {
-    SelectionChanger::Free(changer);
-    BaseDocument::Free(tempDoc);
-  };
+  // Working data that lives for the whole call; the handles free it on every
+  // path out.
+  AutoFree<BaseDocument> tempDoc(BaseDocument::Alloc());
+  AutoFree<SelectionChanger> changer(SelectionChanger::Alloc());
   const BaseContainer& bc = *op->GetDataInstance();
   const Float smoothing = bc.GetFloat(OXROCK_SMOOTHING);
   const Int32 passes = Int32(std::floor(smoothing));
@@ -139,13 +136,9 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
   context.normalizePoints = bc.GetBool(OXROCK_NORMALIZE_POINTS);
 
   // The noise generator and the fractal table the ridged noise reads.
-  GeNoise* noise = GeNoise::Alloc(bc.GetInt32(OXROCK_SEED));
+  AutoFree<GeNoise> noise(GeNoise::Alloc(bc.GetInt32(OXROCK_SEED)));
   if (!noise || !tempDoc)
-  {
-    GeNoise::Free(noise);
-    releaseWorkingData();
     return NewNullObject();
-  }
   Float fractalTable[kFbmTableSize] = {};
   InitFbm(fractalTable, kFbmOctaves, kFbmLacunarity, kFbmH);
   noise->InitFbm(kFbmOctaves, kFbmLacunarity, kFbmH);
@@ -155,16 +148,14 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
   const FieldList* fields = bc.GetCustomDataType<FieldList>(OXROCK_FIELDS, CUSTOMDATATYPE_FIELDLIST);
   BaseObject* source = ChooseSource(op);
   Bool dirty = false;
-  BaseObject* clone = source ? op->GetAndCheckHierarchyClone(hh, source, HIERARCHYCLONEFLAGS::ASPOLY, &dirty,
-                                                             nullptr, false)
-                             : nullptr;
-  if (!clone || !dirty)
-  {
-    // Unchanged: the current cache goes back untouched.
-    GeNoise::Free(noise);
-    releaseWorkingData();
-    return clone ? clone : NewNullObject();
-  }
+  BaseObject* cacheOrClone = source ? op->GetAndCheckHierarchyClone(hh, source, HIERARCHYCLONEFLAGS::ASPOLY,
+                                                                    &dirty, nullptr, false)
+                                    : nullptr;
+  if (!cacheOrClone)
+    return NewNullObject();
+  if (!dirty)
+    return cacheOrClone;
+  AutoFree<BaseObject> clone(cacheOrClone);
 
   // The layer records, refreshed only when the mesh is rebuilt.
   BaseDocument* doc = hh->GetDocument();
@@ -172,47 +163,46 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
 
   // One subdivided polygon mesh, whatever the child was.
   Matrix m;
-  BaseObject* mesh = MakeSingleObject(tempDoc, clone, m);
-  if (mesh && !Subdivide(tempDoc, mesh, bc))
-    BaseObject::Free(mesh);
+  AutoFree<BaseObject> mesh(MakeSingleObject(tempDoc.Get(), clone.Get(), m));
+  if (mesh && !Subdivide(tempDoc.Get(), mesh.Get(), bc))
+    mesh.Reset();
 
   std::vector<Vector> normals;
   FieldSamples samples;
+  Bool reportRange = true;
   if (mesh)
   {
     // Selections and field weights; a failed sampling ends the build
     // without the range line.
-    PolygonObject* poly = ToPoly(mesh);
-    ResolveLayerSelections(layers_, poly, changer);
+    PolygonObject* poly = ToPoly(mesh.Get());
+    ResolveLayerSelections(layers_, poly, changer.Get());
     if (Status sampled = SampleFields(poly, m, fields, doc, samples); sampled.HasError())
     {
       DiagnosticOutput("List sampling error: @", sampled.GetError());
-      BaseObject::Free(mesh);
-      BaseObject::Free(clone);
-      ReleaseLayerSelections(layers_);
-      GeNoise::Free(noise);
-      releaseWorkingData();
-      return NewNullObject();
-    }
-
-    // Normals of the undisplaced mesh, then every layer on every point, so
-    // each layer moves the point along where the surface faced before any noise.
-    try
-    {
-      ComputeVertexNormals(*poly, normals);
-    }
-    catch (const std::bad_alloc&)
-    {
-      BaseObject::Free(mesh);
+      mesh.Reset();
+      reportRange = false;
     }
   }
   if (mesh)
   {
-    PolygonObject* poly = ToPoly(mesh);
+    // Normals of the undisplaced mesh, then every layer on every point, so
+    // each layer moves the point along where the surface faced before any noise.
+    try
+    {
+      ComputeVertexNormals(*ToPoly(mesh.Get()), normals);
+    }
+    catch (const std::bad_alloc&)
+    {
+      mesh.Reset();
+    }
+  }
+  if (mesh)
+  {
+    PolygonObject* poly = ToPoly(mesh.Get());
     context.points = poly->GetPointW();
     context.normals = normals.data();
     context.inverseSource = ~m;
-    context.noise = noise;
+    context.noise = noise.Get();
     context.fractalTable = fractalTable;
     context.fields = &samples;
     const Int32 pointCount = poly->GetPointCount();
@@ -221,18 +211,19 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
         DisplacePoint(context, i, layer);
 
     // The generator's Phong tag, then relaxation to soften the noise.
-    CopyPhongTag(op, mesh);
+    CopyPhongTag(op, mesh.Get());
     if (smoothing > 0.0)
       RelaxPoints(poly, weight, passes);
   }
 
-  // Release everything (a failed modeling command ends here too), print the
-  // noise range and hand the mesh to the host.
-  BaseObject::Free(clone);
+  // The one way out of a rebuild, after success or failure alike: the
+  // clone, the layer selections and the noise generator go first, then the
+  // noise range is printed and the mesh handed to the host.
+  clone.Reset();
   ReleaseLayerSelections(layers_);
-  GeNoise::Free(noise);
+  noise.Reset();
   // "minavl" is the system's own console text, not a typo: it stays as written.
-  ApplicationOutput("maxval = @, minavl = @", context.maxValue, context.minValue);
-  releaseWorkingData();
-  return mesh ? mesh : NewNullObject();
+  if (reportRange)
+    ApplicationOutput("maxval = @, minavl = @", context.maxValue, context.minValue);
+  return mesh ? mesh.Release() : NewNullObject();
 }

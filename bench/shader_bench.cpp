@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "host/runtime/host.h"
-#include "host/shading/texture_bake.h"
+#include "host/bake/texture_bake.h"
 
 namespace {
 

@@ -21,6 +21,10 @@ set_target_properties(OpenSubdiv::osdCPU PROPERTIES
 # mesh inspector's self-intersection test.
 find_package(embree 3 REQUIRED)
 
+# meshoptimizer simplifies an asset's levels of detail and orders their
+# vertices for the GPU.
+find_package(meshoptimizer REQUIRED)
+
 find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 
 if(QUORVANE_BUILD_TESTS)

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "host/app/app_context.h"
+#include "host/app/asset_command.h"
 #include "host/app/describe_command.h"
 #include "host/app/inspect_command.h"
 #include "host/app/noise_gallery_command.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
   qhost::app::AddDescribeCommand(app, argv[0], pluginsOption);
   qhost::app::AddRockCommand(app, argv[0], pluginsOption);
   qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
+  qhost::app::AddAssetCommand(app, argv[0], pluginsOption);
   qhost::app::AddNoiseGalleryCommand(app);
   qhost::app::AddInspectCommand(app);
   try

@@ -10,6 +10,7 @@
 #include "host/app/output_check.h"
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
+#include "host/app/rock_build_options.h"
 #include "host/app/rock_scene.h"
 #include "host/app/rock_texture.h"
 #include "host/app/texture_command.h"
@@ -22,15 +23,9 @@ namespace {
 
 struct RockOptions
 {
-  std::string input;
-  std::string scene;
-  std::string primitive; // empty: a cube unless --input or --scene gives the child
+  RockBuildOptions build;
   std::string save;
   std::string out = "rock.glb";
-  std::vector<std::string> sets;
-  std::vector<std::string> fields;
-  int addLayers = 0;
-  int removeLayers = 0;
   std::string preview;
   int previewSize = 640;
   std::string previewView = "front";
@@ -38,44 +33,24 @@ struct RockOptions
   std::string textureMode = "color";
   std::string projection; // empty: the texture tag's, else solid
   ShaderBakeSettings textureBake;
-  FileUnitOptions units;
 };
 
 // What the options ask for, read and checked before any module is loaded.
 struct RockJob
 {
-  MeshFileFrame frame;
-  Int32 primitive = Ocube;
+  RockBuildJob build;
   TextureKind textureKind = TextureKind::Color;
   std::optional<TextureProjection> projection;
   bool colorTexture = false;
-  std::vector<FieldArgument> fields;
-  std::vector<Assignment> assignments;
 };
-
-Int32 PrimitiveType(const std::string& name)
-{
-  if (name.empty() || name == "cube")
-    return Ocube;
-  if (name == "sphere")
-    return Osphere;
-  if (name == "plane")
-    return Oplane;
-  throw UsageError("--primitive " + name + ": expected cube, sphere or plane");
-}
 
 RockJob CheckOptions(const RockOptions& options)
 {
   RockJob job;
-  job.frame = ResolveFileFrame(options.units);
-  job.primitive = PrimitiveType(options.primitive);
+  job.build = CheckRockBuildOptions(options.build);
   job.textureKind = ParseTextureKind("--texture-mode", options.textureMode);
   job.projection = ParseProjection(options.projection);
   job.colorTexture = options.texture && job.textureKind == TextureKind::Color;
-  if (!options.scene.empty() && !options.input.empty())
-    throw UsageError("--scene and --input both give the generator's child; use one");
-  if (!options.primitive.empty() && (!options.scene.empty() || !options.input.empty()))
-    throw UsageError("--primitive chooses the child of a new generator; it cannot go with --scene or --input");
   const std::string extension = LowerCaseExtension(options.out);
   if (extension != ".obj" && extension != ".ply" && !IsGltfPath(options.out))
     throw UsageError("--out " + options.out + ": unknown mesh file extension (use .obj, .ply, .glb or .gltf)");
@@ -88,10 +63,6 @@ RockJob CheckOptions(const RockOptions& options)
     CheckOutputPath(options.preview, "--preview");
   if (!options.save.empty())
     CheckOutputPath(options.save, "--save");
-  for (const std::string& field : options.fields)
-    job.fields.push_back(ParseFieldArgument(field, job.frame.unit));
-  for (const std::string& set : options.sets)
-    job.assignments.push_back(ParseAssignment(set));
   return job;
 }
 
@@ -148,15 +119,6 @@ std::string SizeInMetres(const MeshData& mesh)
   return text;
 }
 
-RockScene MakeScene(const RockOptions& options, const RockJob& job)
-{
-  if (!options.scene.empty())
-    return RockScene::FromSceneFile(options.scene);
-  if (!options.input.empty())
-    return RockScene::WithMeshFile(options.input, job.frame);
-  return RockScene::WithPrimitive(job.primitive);
-}
-
 void RunRock(const RockOptions& options, const std::string& pluginsFolder)
 {
   const RockJob job = CheckOptions(options);
@@ -166,18 +128,7 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   if (options.texture)
     CheckShaderSettings(options.textureBake.sets);
 
-  RockScene scene = MakeScene(options, job);
-  scene.CheckLayerButtonPresses(options.addLayers, options.removeLayers);
-  for (int i = 0; i < options.addLayers; ++i)
-    scene.AddLayer();
-  for (int i = 0; i < options.removeLayers; ++i)
-    scene.RemoveLayer();
-  for (const FieldArgument& field : job.fields)
-    scene.AddField(field);
-  AssignmentContext context;
-  context.lengthUnit = job.frame.unit;
-  for (const Assignment& assignment : job.assignments)
-    scene.Assign(assignment, context);
+  RockScene scene = PrepareRockScene(options.build, job.build);
   FlushConsole();
 
   const auto start = std::chrono::steady_clock::now();
@@ -198,7 +149,7 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   const std::vector<Vector> normals = scene.CornerNormals(mesh);
   MeshWriteOptions writeOptions;
   writeOptions.baseColorTexture = job.colorTexture ? &texture : nullptr;
-  writeOptions.frame = job.frame;
+  writeOptions.frame = job.build.frame;
   // Every output of the run appears, or none does.
   OutputGroup outputs;
   std::string error;
@@ -237,25 +188,9 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
 {
   auto options = std::make_shared<RockOptions>();
   CLI::App* cmd = app.add_subcommand("rock", "Build a rock and write it as OBJ, PLY or glTF (.glb/.gltf)");
-  cmd->add_option("--input", options->input, "Mesh file (.obj, .ply, .glb, .gltf) used as the child; default a cube");
-  cmd->add_option("--primitive", options->primitive,
-                  "The child when there is no --input or --scene: cube (default), sphere or plane");
-  cmd->add_option("--scene", options->scene,
-                  "Scene file (JSON) to start from; the generator is its first Quorvane Maker");
+  AddRockBuildOptions(cmd, options->build);
   cmd->add_option("--save", options->save, "Write the scene (JSON) after the build");
   cmd->add_option("--out", options->out, "Output mesh file; the extension picks the format")->capture_default_str();
-  AddFileUnitOptions(cmd, options->units, true);
-  cmd->add_option("--set", options->sets,
-                  "NAME_OR_ID=VALUE for a generator parameter (OXROCK_SEED=7, 2000=5) or a layer parameter "
-                  "(layer1.Strength=50 for 50 %, layer2.Noise Type=fBm, layer1.Selection=top), in the units "
-                  "`describe` shows; repeatable");
-  cmd->add_option("--add-layer", options->addLayers, "Press the add-layer button this many times")
-      ->check(CLI::NonNegativeNumber);
-  cmd->add_option("--remove-layer", options->removeLayers, "Press the remove-layer button this many times")
-      ->check(CLI::NonNegativeNumber);
-  cmd->add_option("--field", options->fields,
-                  "A field weighting the layers: SHAPE,X,Y,Z,INNER,OUTER with SHAPE spherical, linear or box and "
-                  "lengths in the --unit (or with m, cm, mm); repeatable");
   cmd->add_option("--preview", options->preview, "Also write a shaded picture of the rock (PNG)");
   cmd->add_option("--preview-view", options->previewView,
                   "Where the picture looks from: front, back, top, or all three side by side")

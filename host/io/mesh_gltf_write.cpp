@@ -7,65 +7,18 @@
 #include <tiny_gltf.h>
 
 #include "host/io/atomic_file.h"
+#include "host/io/gltf_buffers.h"
 #include "host/io/mesh_vertex_split.h"
 #include "host/io/png_image.h"
 
 namespace qhost {
 namespace {
 
-// Appends a 4-byte aligned buffer view over bytes and returns its index.
-int AddBufferView(tinygltf::Model& model, std::vector<unsigned char>& buffer, const void* bytes, std::size_t size,
-                  int target)
-{
-  buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
-  tinygltf::BufferView view;
-  view.buffer = 0;
-  view.byteOffset = buffer.size();
-  view.byteLength = size;
-  view.target = target;
-  const auto* begin = static_cast<const unsigned char*>(bytes);
-  buffer.insert(buffer.end(), begin, begin + size);
-  model.bufferViews.push_back(view);
-  return static_cast<int>(model.bufferViews.size()) - 1;
-}
-
-int AddAccessor(tinygltf::Model& model, int view, int componentType, int type, std::size_t count)
-{
-  tinygltf::Accessor accessor;
-  accessor.bufferView = view;
-  accessor.componentType = componentType;
-  accessor.type = type;
-  accessor.count = count;
-  model.accessors.push_back(accessor);
-  return static_cast<int>(model.accessors.size()) - 1;
-}
-
 // Unit normals as glTF requires; a zero normal (a degenerate corner) gets +Z.
 Vector UnitNormal(const Vector& n)
 {
   const Vector unit = n.GetNormalized();
   return unit.GetSquaredLength() > 0.0 ? unit : Vector(0.0, 0.0, 1.0);
-}
-
-void AddBaseColorTexture(tinygltf::Model& model, std::vector<unsigned char>& buffer, std::vector<std::uint8_t>& png)
-{
-  tinygltf::Image image;
-  image.mimeType = "image/png";
-  image.bufferView = AddBufferView(model, buffer, png.data(), png.size(), 0);
-  model.images.push_back(image);
-
-  tinygltf::Sampler sampler;
-  sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
-  sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
-  sampler.wrapS = TINYGLTF_TEXTURE_WRAP_REPEAT;
-  sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
-  model.samplers.push_back(sampler);
-
-  tinygltf::Texture texture;
-  texture.source = 0;
-  texture.sampler = 0;
-  model.textures.push_back(texture);
-  model.materials[0].pbrMetallicRoughness.baseColorTexture.index = 0;
 }
 
 } // namespace
@@ -172,7 +125,7 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
   material.pbrMetallicRoughness.roughnessFactor = 1.0;
   model.materials.push_back(material);
   if (!png.empty())
-    AddBaseColorTexture(model, buffer, png);
+    model.materials[0].pbrMetallicRoughness.baseColorTexture.index = AddPngTexture(model, buffer, png);
   buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
 
   tinygltf::Mesh gltfMesh;

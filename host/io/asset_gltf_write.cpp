@@ -1,0 +1,208 @@
+#include "host/io/asset_gltf.h"
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include "host/io/atomic_file.h"
+#include "host/io/gltf_buffers.h"
+#include "host/io/mesh_frame.h"
+#include "host/io/png_image.h"
+
+namespace qhost {
+namespace {
+
+// The textures shared by every level's material; -1 where there is none.
+struct SharedTextures
+{
+  int baseColor = -1;
+  int occlusionRoughnessMetalness = -1;
+};
+
+bool CheckLevel(const AssetLevel& level, std::size_t index, std::string& error)
+{
+  const TriangleMesh* mesh = level.mesh;
+  const auto fail = [&](const std::string& why) {
+    error = "level " + std::to_string(index) + ": " + why;
+    return false;
+  };
+  if (!mesh || mesh->indices.empty())
+    return fail("a glTF mesh needs at least one triangle");
+  const std::size_t vertexCount = mesh->VertexCount();
+  if (mesh->positions.size() != 3 * vertexCount || mesh->normals.size() != 3 * vertexCount ||
+      (mesh->HasUVs() && mesh->uvs.size() != 2 * vertexCount) ||
+      (!mesh->tangents.empty() && mesh->tangents.size() != 4 * vertexCount) || mesh->indices.size() % 3 != 0)
+    return fail("attribute arrays do not match the vertex count");
+  for (const std::uint32_t index : mesh->indices)
+    if (index >= vertexCount)
+      return fail("a triangle refers to a vertex that does not exist");
+  for (const float value : mesh->positions)
+    if (!std::isfinite(value))
+      return fail("a position is not finite");
+  if (level.normalMap && (mesh->tangents.empty() || !mesh->HasUVs()))
+    return fail("a normal map needs UVs and tangents");
+  if (level.normalMap && !ValidateImage(*level.normalMap, error))
+    return fail("normal map: " + error);
+  return true;
+}
+
+// Adds one float attribute stream, converted by convert(vertex, out).
+template <typename Convert>
+int AddFloatAttribute(tinygltf::Model& model, std::vector<unsigned char>& buffer, std::size_t vertexCount,
+                      int components, int type, const Convert& convert, bool withBounds = false)
+{
+  std::vector<float> values(vertexCount * components);
+  for (std::size_t v = 0; v < vertexCount; ++v)
+    convert(std::uint32_t(v), values.data() + v * components);
+  const int accessor =
+    AddAccessor(model, AddBufferView(model, buffer, values.data(), values.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
+                TINYGLTF_COMPONENT_TYPE_FLOAT, type, vertexCount);
+  if (withBounds)
+  {
+    std::vector<double> low(components, std::numeric_limits<double>::max());
+    std::vector<double> high(components, std::numeric_limits<double>::lowest());
+    for (std::size_t i = 0; i < values.size(); ++i)
+    {
+      low[i % components] = std::min<double>(low[i % components], values[i]);
+      high[i % components] = std::max<double>(high[i % components], values[i]);
+    }
+    model.accessors[accessor].minValues = low;
+    model.accessors[accessor].maxValues = high;
+  }
+  return accessor;
+}
+
+void StoreVector(const Vector& v, float* out)
+{
+  out[0] = float(v.x);
+  out[1] = float(v.y);
+  out[2] = float(v.z);
+}
+
+// The level's mesh and material; returns the mesh's index.
+int AddLevel(tinygltf::Model& model, std::vector<unsigned char>& buffer, const AssetLevel& level,
+             const SharedTextures& shared, const std::string& name)
+{
+  const TriangleMesh& mesh = *level.mesh;
+  const std::size_t vertexCount = mesh.VertexCount();
+  const MeshFileFrame& frame = kGltfFrame;
+  tinygltf::Primitive primitive;
+  primitive.mode = TINYGLTF_MODE_TRIANGLES;
+  primitive.attributes["POSITION"] = AddFloatAttribute(
+    model, buffer, vertexCount, 3, TINYGLTF_TYPE_VEC3,
+    [&](std::uint32_t v, float* out) { StoreVector(frame.PointToFile(mesh.Position(v)), out); }, true);
+  primitive.attributes["NORMAL"] =
+    AddFloatAttribute(model, buffer, vertexCount, 3, TINYGLTF_TYPE_VEC3, [&](std::uint32_t v, float* out) {
+      StoreVector(frame.DirectionToFile(mesh.Normal(v)).GetNormalized(), out);
+    });
+  if (mesh.HasUVs())
+    primitive.attributes["TEXCOORD_0"] =
+      AddFloatAttribute(model, buffer, vertexCount, 2, TINYGLTF_TYPE_VEC2, [&](std::uint32_t v, float* out) {
+        out[0] = mesh.uvs[2 * v];
+        out[1] = 1.0f - mesh.uvs[2 * v + 1];
+      });
+  if (!mesh.tangents.empty())
+    primitive.attributes["TANGENT"] =
+      AddFloatAttribute(model, buffer, vertexCount, 4, TINYGLTF_TYPE_VEC4, [&](std::uint32_t v, float* out) {
+        StoreVector(frame.DirectionToFile(mesh.Tangent(v)).GetNormalized(), out);
+        out[3] = mesh.Handedness(v);
+      });
+  primitive.indices = AddAccessor(model,
+                                  AddBufferView(model, buffer, mesh.indices.data(), mesh.indices.size() * 4,
+                                                TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER),
+                                  TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, mesh.indices.size());
+
+  tinygltf::Material material;
+  material.name = name;
+  material.pbrMetallicRoughness.baseColorFactor = {1.0, 1.0, 1.0, 1.0};
+  material.pbrMetallicRoughness.metallicFactor = shared.occlusionRoughnessMetalness >= 0 ? 1.0 : 0.0;
+  material.pbrMetallicRoughness.roughnessFactor = 1.0;
+  material.pbrMetallicRoughness.baseColorTexture.index = shared.baseColor;
+  material.pbrMetallicRoughness.metallicRoughnessTexture.index = shared.occlusionRoughnessMetalness;
+  material.occlusionTexture.index = shared.occlusionRoughnessMetalness;
+  if (level.normalMap)
+  {
+    const std::vector<std::uint8_t> png = EncodePng(*level.normalMap);
+    material.normalTexture.index = AddPngTexture(model, buffer, png);
+  }
+  model.materials.push_back(material);
+  primitive.material = static_cast<int>(model.materials.size()) - 1;
+
+  tinygltf::Mesh gltfMesh;
+  gltfMesh.name = name;
+  gltfMesh.primitives.push_back(primitive);
+  model.meshes.push_back(gltfMesh);
+  return static_cast<int>(model.meshes.size()) - 1;
+}
+
+} // namespace
+
+bool WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, const AssetMaps& maps,
+                   const std::string& name, std::string& error)
+{
+  const auto fail = [&](const std::string& why) {
+    error = path + ": " + why;
+    return false;
+  };
+  if (levels.empty())
+    return fail("an asset needs at least one level");
+  for (std::size_t i = 0; i < levels.size(); ++i)
+    if (!CheckLevel(levels[i], i, error))
+      return fail(error);
+  for (std::size_t i = 0; i < levels.size(); ++i)
+    if ((maps.baseColor || maps.occlusionRoughnessMetalness) && !levels[i].mesh->HasUVs())
+      return fail("level " + std::to_string(i) + ": maps need UVs");
+  for (const Image* image : {maps.baseColor, maps.occlusionRoughnessMetalness})
+    if (image && !ValidateImage(*image, error))
+      return fail(error);
+
+  tinygltf::Model model;
+  model.asset.version = "2.0";
+  model.asset.generator = "Quorvane";
+  model.buffers.resize(1);
+  std::vector<unsigned char>& buffer = model.buffers[0].data;
+  SharedTextures shared;
+  if (maps.baseColor)
+    shared.baseColor = AddPngTexture(model, buffer, EncodePng(*maps.baseColor));
+  if (maps.occlusionRoughnessMetalness)
+    shared.occlusionRoughnessMetalness = AddPngTexture(model, buffer, EncodePng(*maps.occlusionRoughnessMetalness));
+
+  // Node k shows level k; only node 0 is in the scene, the others are
+  // reached through its MSFT_lod list.
+  tinygltf::Value::Array lodNodes;
+  tinygltf::Value::Array coverages;
+  for (std::size_t i = 0; i < levels.size(); ++i)
+  {
+    const std::string levelName = i == 0 ? name : name + "_LOD" + std::to_string(i);
+    tinygltf::Node node;
+    node.name = levelName;
+    node.mesh = AddLevel(model, buffer, levels[i], shared, levelName);
+    model.nodes.push_back(node);
+    if (i > 0)
+      lodNodes.emplace_back(int(i));
+    coverages.emplace_back(levels[i].screenCoverage);
+  }
+  buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
+  if (levels.size() > 1)
+  {
+    tinygltf::Value::Object lod;
+    lod["ids"] = tinygltf::Value(lodNodes);
+    model.nodes[0].extensions["MSFT_lod"] = tinygltf::Value(lod);
+    tinygltf::Value::Object extras;
+    extras["MSFT_screencoverage"] = tinygltf::Value(coverages);
+    model.nodes[0].extras = tinygltf::Value(extras);
+    model.extensionsUsed.push_back("MSFT_lod");
+  }
+  tinygltf::Scene scene;
+  scene.nodes.push_back(0);
+  model.scenes.push_back(scene);
+  model.defaultScene = 0;
+
+  std::ostringstream stream;
+  tinygltf::TinyGLTF writer;
+  if (!writer.WriteGltfSceneToStream(&model, stream, false, true))
+    return fail("glTF serialisation failed");
+  return WriteFileAtomically(path, stream.str(), error);
+}
+
+} // namespace qhost

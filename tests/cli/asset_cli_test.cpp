@@ -1,0 +1,122 @@
+// `quorvane asset` end to end, on the GLB files it writes.
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <tiny_gltf.h>
+
+#include "cli_support.h"
+#include "host/io/mesh_file.h"
+
+namespace qhost::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+tinygltf::Model LoadGlb(const std::string& path)
+{
+  tinygltf::Model model;
+  tinygltf::TinyGLTF loader;
+  std::string error, warning;
+  EXPECT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, path)) << error;
+  return model;
+}
+
+std::size_t TriangleCount(const tinygltf::Model& model, int mesh)
+{
+  return model.accessors[model.meshes[mesh].primitives[0].indices].count / 3;
+}
+
+TEST(AssetCliTest, OneGlbHoldsEveryLevelBehindTheFirstThroughMsftLod)
+{
+  TestFolder folder;
+  const CommandResult r = RunQuorvane({"asset", "--out", folder.Path("rock.glb"), "--set", "OXROCK_SUBDIVISIONS=5"});
+  ASSERT_TRUE(r.exited);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const tinygltf::Model model = LoadGlb(folder.Path("rock.glb"));
+  ASSERT_EQ(model.nodes.size(), 4u);
+  ASSERT_EQ(model.scenes.size(), 1u);
+  EXPECT_EQ(model.scenes[0].nodes, std::vector<int>{0}) << "only the full level is in the scene";
+  EXPECT_EQ(model.extensionsUsed, std::vector<std::string>{"MSFT_lod"});
+  const tinygltf::Value& ids = model.nodes[0].extensions.at("MSFT_lod").Get("ids");
+  ASSERT_EQ(ids.ArrayLen(), 3u);
+  const tinygltf::Value& coverage = model.nodes[0].extras.Get("MSFT_screencoverage");
+  ASSERT_EQ(coverage.ArrayLen(), 4u);
+
+  // 6 * 4^5 quads, two triangles each; the levels at 25, 6 and 1.5 %.
+  const std::size_t full = TriangleCount(model, model.nodes[0].mesh);
+  EXPECT_EQ(full, 12288u);
+  const double fractions[] = {0.25, 0.06, 0.015};
+  double previousCoverage = coverage.Get(0).GetNumberAsDouble();
+  for (int k = 0; k < 3; ++k)
+  {
+    const int node = ids.Get(k).GetNumberAsInt();
+    const double triangles = double(TriangleCount(model, model.nodes[node].mesh));
+    EXPECT_NEAR(triangles, fractions[k] * full, 0.1 * fractions[k] * full) << "level " << k + 1;
+    const double levelCoverage = coverage.Get(k + 1).GetNumberAsDouble();
+    EXPECT_LT(levelCoverage, previousCoverage) << "lighter levels show at smaller sizes";
+    previousCoverage = levelCoverage;
+    EXPECT_TRUE(model.meshes[model.nodes[node].mesh].primitives[0].attributes.count("TEXCOORD_0"));
+  }
+}
+
+TEST(AssetCliTest, SplitWritesEveryLevelAsAFileOfItsOwn)
+{
+  TestFolder folder;
+  const CommandResult r = RunQuorvane(
+    {"asset", "--out", folder.Path("rock.glb"), "--split", "--lods", "30,5", "--primitive", "sphere"});
+  ASSERT_TRUE(r.exited);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const tinygltf::Model combined = LoadGlb(folder.Path("rock.glb"));
+  ASSERT_EQ(combined.nodes.size(), 3u);
+  for (int level = 0; level < 3; ++level)
+  {
+    const std::string path = folder.Path("rock_LOD" + std::to_string(level) + ".glb");
+    const tinygltf::Model single = LoadGlb(path);
+    ASSERT_EQ(single.nodes.size(), 1u);
+    EXPECT_TRUE(single.extensionsUsed.empty());
+    EXPECT_EQ(TriangleCount(single, 0), TriangleCount(combined, level)) << path;
+    // Every level reads back as a mesh with UVs through the host's reader.
+    EXPECT_TRUE(ReadMesh(path).HasUVs()) << path;
+  }
+  EXPECT_FALSE(fs::exists(folder.Path("rock_LOD3.glb")));
+}
+
+TEST(AssetCliTest, TheValidatorFindsNeitherErrorsNorWarnings)
+{
+  TestFolder folder;
+  const CommandResult r = RunQuorvane({"asset", "--out", folder.Path("rock.glb"), "--split"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> args{std::string(QV_SOURCE_DIR) + "/scripts/validate_gltf.sh", folder.Path("rock.glb")};
+  for (int level = 0; level < 4; ++level)
+    args.push_back(folder.Path("rock_LOD" + std::to_string(level) + ".glb"));
+  const CommandResult v = RunCommand("bash", args);
+  if (v.exitCode == 77)
+    GTEST_SKIP() << "glTF validator not installed";
+  ASSERT_EQ(v.exitCode, 0) << v.out << v.err;
+  EXPECT_EQ(LinesContaining(v.out, " 0 errors, 0 warnings").size(), 5u) << v.out;
+}
+
+TEST(AssetCliTest, BadOptionsAreRefusedBeforeAnythingIsWritten)
+{
+  TestFolder folder;
+  const std::vector<std::vector<std::string>> refused = {
+    {"--out", folder.Path("rock.obj")},
+    {"--out", folder.Path("rock.glb"), "--lods", "25,40"},
+    {"--out", folder.Path("rock.glb"), "--lods", "0"},
+    {"--out", folder.Path("rock.glb"), "--lods", "100"},
+    {"--out", folder.Path("rock.glb"), "--input", folder.Path("missing.obj")},
+    {"--out", folder.Path("no/such/folder/rock.glb")},
+  };
+  for (const std::vector<std::string>& options : refused)
+  {
+    std::vector<std::string> args{"asset"};
+    args.insert(args.end(), options.begin(), options.end());
+    const CommandResult r = RunQuorvane(args);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 2) << options[1] << " " << (options.size() > 2 ? options[3] : "") << r.err;
+    EXPECT_FALSE(r.err.empty());
+  }
+  EXPECT_TRUE(fs::is_empty(folder.Path("")));
+}
+
+} // namespace
+} // namespace qhost::testing

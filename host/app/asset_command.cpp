@@ -3,13 +3,19 @@
 #include <cmath>
 #include <filesystem>
 #include <iostream>
+#include <tbb/parallel_for.h>
 
 #include "host/app/app_context.h"
 #include "host/app/output_check.h"
 #include "host/app/progress.h"
 #include "host/app/rock_build_options.h"
+#include "host/app/rock_texture.h"
+#include "host/bake/packed_maps.h"
+#include "host/bake/surface_bake.h"
+#include "host/geometry/vertex_tangents.h"
 #include "host/io/asset_gltf.h"
 #include "host/io/mesh_file.h"
+#include "host/io/png_image.h"
 #include "host/io/atomic_file.h"
 #include "host/lod/lod_chain.h"
 #include "host/lod/polygon_triangles.h"
@@ -23,6 +29,9 @@ struct AssetOptions
   std::string out = "asset.glb";
   std::vector<double> lodPercents{std::begin(kDefaultLodFractions), std::end(kDefaultLodFractions)};
   bool split = false;
+  int mapSize = 1024;
+  bool mapsOut = false;
+  std::vector<std::string> shaderSets;
 };
 
 // What the options ask for, checked before any module is loaded.
@@ -31,7 +40,45 @@ struct AssetJob
   RockBuildJob build;
   std::vector<double> fractions;
   std::vector<std::string> splitPaths; // one per level with --split
+  // With --maps-out: where the PNG maps go.
+  std::string baseColorPath;
+  std::string packedPath;
+  std::vector<std::string> normalPaths; // one per level after the first
 };
+
+// The maps of an asset: colour and packed occlusion/roughness/metalness
+// shared by every level, a normal map for each level after the first.
+struct AssetImages
+{
+  Image baseColor;
+  Image occlusionRoughnessMetalness;
+  std::vector<Image> normals;
+};
+
+// The same maps as PNG files in memory, encoded once for the GLB and the
+// map files alike.
+struct AssetPngs
+{
+  std::vector<std::uint8_t> baseColor;
+  std::vector<std::uint8_t> occlusionRoughnessMetalness;
+  std::vector<std::vector<std::uint8_t>> normals;
+};
+
+// Encodes every map, all at once on the cores there are.
+AssetPngs EncodeMaps(const AssetImages& images)
+{
+  AssetPngs pngs;
+  pngs.normals.resize(images.normals.size());
+  std::vector<std::pair<const Image*, std::vector<std::uint8_t>*>> work = {
+    {&images.baseColor, &pngs.baseColor}, {&images.occlusionRoughnessMetalness, &pngs.occlusionRoughnessMetalness}};
+  for (std::size_t i = 0; i < images.normals.size(); ++i)
+    work.emplace_back(&images.normals[i], &pngs.normals[i]);
+  tbb::parallel_for(std::size_t(0), work.size(), [&](std::size_t i) { *work[i].second = EncodePng(*work[i].first); });
+  for (const auto& [image, png] : work)
+    if (png->empty())
+      throw std::runtime_error("a baked map could not be encoded as PNG");
+  return pngs;
+}
 
 // "<stem><suffix>" beside path.
 std::string PathBeside(const std::string& path, const std::string& suffix)
@@ -62,6 +109,17 @@ AssetJob CheckOptions(const AssetOptions& options)
       job.splitPaths.push_back(PathBeside(options.out, "_LOD" + std::to_string(level) + ".glb"));
       CheckOutputPath(job.splitPaths.back(), "--split");
     }
+  if (options.mapsOut)
+  {
+    job.baseColorPath = PathBeside(options.out, "_basecolor.png");
+    job.packedPath = PathBeside(options.out, "_orm.png");
+    for (std::size_t level = 1; level <= job.fractions.size(); ++level)
+      job.normalPaths.push_back(PathBeside(options.out, "_normal_LOD" + std::to_string(level) + ".png"));
+    for (const std::string& path : {job.baseColorPath, job.packedPath})
+      CheckOutputPath(path, "--maps-out");
+    for (const std::string& path : job.normalPaths)
+      CheckOutputPath(path, "--maps-out");
+  }
   return job;
 }
 
@@ -72,12 +130,62 @@ double ScreenCoverage(const TriangleMesh& level, const TriangleMesh& full)
   return 0.5 * double(level.TriangleCount()) / double(full.TriangleCount());
 }
 
+// Bakes every map from the full level (levels[0], built from rock); the
+// lighter levels get their tangents here.
+AssetImages BakeMaps(const AssetOptions& options, RockScene& scene, const MeshData& rock,
+                     std::vector<TriangleMesh>& levels)
+{
+  AssetImages images;
+  SurfaceBakeOptions bake;
+  bake.size = options.mapSize;
+  const RayScene fullLevelRays(levels.front());
+  for (std::size_t level = 1; level < levels.size(); ++level)
+  {
+    ComputeVertexTangents(levels[level]);
+    FractionProgress progress("Baking the normal map of LOD" + std::to_string(level));
+    bake.progress = [&](Float fraction) {
+      progress.Update(fraction);
+      return true;
+    };
+    images.normals.push_back(BakeNormalMap(levels.front(), fullLevelRays, levels[level], bake));
+  }
+  std::vector<float> occlusion;
+  {
+    ElapsedProgress progress("Baking occlusion");
+    occlusion = BakeOcclusion(levels.front(), fullLevelRays, bake);
+  }
+  // Colour and height come from the rock's material over the full mesh's
+  // surface points (solid projection), so no UV seam shows in either.
+  ShaderBakeSettings shading;
+  shading.size = options.mapSize;
+  shading.sets = options.shaderSets;
+  images.baseColor = BakeRockTexture(*scene.Document(), *scene.Generator(), rock, TextureProjection::Solid, shading);
+  shading.kind = TextureKind::Height;
+  const Image height = BakeRockTexture(*scene.Document(), *scene.Generator(), rock, TextureProjection::Solid, shading);
+  images.occlusionRoughnessMetalness = PackOcclusionRoughnessMetalness(occlusion, height);
+  return images;
+}
+
+void WriteMapFiles(const AssetJob& job, const AssetPngs& images)
+{
+  std::string error;
+  const auto write = [&](const std::string& path, std::span<const std::uint8_t> png) {
+    if (!WriteFileAtomically(path, png, error))
+      throw std::runtime_error(error);
+  };
+  write(job.baseColorPath, images.baseColor);
+  write(job.packedPath, images.occlusionRoughnessMetalness);
+  for (std::size_t i = 0; i < job.normalPaths.size(); ++i)
+    write(job.normalPaths[i], images.normals[i]);
+}
+
 void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
 {
   const AssetJob job = CheckOptions(options);
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
       throw UsageError(status.error);
+  CheckShaderSettings(options.shaderSets);
   RockScene scene = PrepareRockScene(options.build, job.build);
   FlushConsole();
 
@@ -94,14 +202,25 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
     ElapsedProgress progress("Simplifying " + std::to_string(job.fractions.size()) + " levels of detail");
     levels = BuildLodChain(TrianglesOfPolygons(rock, scene.CornerNormals(rock)), job.fractions);
   }
+  const AssetImages images = BakeMaps(options, scene, rock, levels);
+  FlushConsole();
+  AssetPngs pngs;
+  {
+    ElapsedProgress progress("Encoding maps");
+    pngs = EncodeMaps(images);
+  }
 
   std::vector<AssetLevel> assetLevels(levels.size());
   for (std::size_t i = 0; i < levels.size(); ++i)
   {
     assetLevels[i].mesh = &levels[i];
     assetLevels[i].screenCoverage = ScreenCoverage(levels[i], levels.front());
+    if (i > 0)
+      assetLevels[i].normalMap = pngs.normals[i - 1];
   }
-  const AssetMaps maps;
+  AssetMaps maps;
+  maps.baseColor = pngs.baseColor;
+  maps.occlusionRoughnessMetalness = pngs.occlusionRoughnessMetalness;
   const std::string name = std::filesystem::path(options.out).stem().string();
   OutputGroup outputs;
   std::string error;
@@ -113,6 +232,8 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
       if (!WriteAssetGlb(job.splitPaths[i], std::span(assetLevels).subspan(i, 1), maps,
                          name + "_LOD" + std::to_string(i), error))
         throw std::runtime_error(error);
+    if (options.mapsOut)
+      WriteMapFiles(job, pngs);
   }
   outputs.Commit();
 
@@ -122,6 +243,9 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
   std::cout << "wrote " << options.out << "\n";
   for (const std::string& path : job.splitPaths)
     std::cout << "wrote " << path << "\n";
+  if (options.mapsOut)
+    std::cout << "wrote " << job.baseColorPath << ", " << job.packedPath << " and " << job.normalPaths.size()
+              << " normal maps, " << options.mapSize << "x" << options.mapSize << "\n";
 }
 
 } // namespace
@@ -141,6 +265,14 @@ void AddAssetCommand(CLI::App& app, const char* argv0, std::string& pluginsOptio
       ->delimiter(',')
       ->capture_default_str();
   cmd->add_flag("--split", options->split, "Also write every level as a GLB of its own, NAME_LODk.glb beside --out");
+  cmd->add_option("--map-size", options->mapSize, "Width and height of the baked maps")
+      ->capture_default_str()
+      ->check(CLI::Range(16, kMaxSquareImageSide));
+  cmd->add_flag("--maps-out", options->mapsOut,
+                "Also write the maps as PNG beside --out: NAME_basecolor.png, NAME_orm.png (occlusion, roughness, "
+                "metalness) and NAME_normal_LODk.png");
+  cmd->add_option("--texture-set", options->shaderSets,
+                  "NAME_OR_ID=VALUE for the shader the colour and roughness come from, as for rock; repeatable");
   cmd->callback([argv0, &pluginsOption, options] { RunAsset(*options, ResolvePluginsFolder(pluginsOption, argv0)); });
 }
 

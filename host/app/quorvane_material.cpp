@@ -64,6 +64,16 @@ QuorvaneMaterial AddQuorvaneMaterial(BaseDocument& doc)
   return {material, shader};
 }
 
+void CheckShaderSettings(const std::vector<std::string>& sets)
+{
+  const std::vector<DescElement>& elements = QuorvaneShaderPlugin().description.elements;
+  for (const std::string& set : sets)
+  {
+    const Assignment assignment = ParseAssignment(set);
+    ParseValue(RequireElement(elements, assignment), assignment, {});
+  }
+}
+
 Image BakeQuorvaneMaterial(const QuorvaneMaterial& target, const ShaderBakeSettings& settings,
                            std::span<const Vector> positions, std::span<const Vector> normals)
 {

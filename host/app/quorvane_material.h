@@ -42,6 +42,10 @@ struct ShaderBakeSettings
   int threads = 0;
 };
 
+// Reads every NAME_OR_ID=VALUE for the shader against its description, so a
+// run with a bad one stops before any work; throws UsageError.
+void CheckShaderSettings(const std::vector<std::string>& sets);
+
 // Sets the shader's mode for the kind of texture and applies each assignment
 // (throws UsageError), then bakes the material's colour channel with a
 // progress bar; per-pixel texture positions and normals may be handed over

@@ -66,18 +66,6 @@ RockJob CheckOptions(const RockOptions& options)
   return job;
 }
 
-// The shader's settings are applied after the build; reading them now stops
-// a run with a bad one before the build.
-void CheckShaderSettings(const std::vector<std::string>& sets)
-{
-  const std::vector<DescElement>& elements = QuorvaneShaderPlugin().description.elements;
-  for (const std::string& set : sets)
-  {
-    const Assignment assignment = ParseAssignment(set);
-    ParseValue(RequireElement(elements, assignment), assignment, {});
-  }
-}
-
 void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<const Vector> normals,
                   const Image* texture)
 {

@@ -32,4 +32,18 @@ struct TriangleMesh
   float Handedness(std::uint32_t v) const { return tangents[4 * v + 3]; }
 };
 
+// The first three components of a per-vertex stream (positions, normals or
+// tangents; stride 3 or 4) at the point of triangle t with weights a and b on
+// its first two corners and 1 - a - b on its third.
+inline Vector InterpolateAt(const TriangleMesh& mesh, const std::vector<float>& stream, std::size_t stride,
+                            std::size_t t, Float a, Float b)
+{
+  const std::uint32_t* corner = mesh.indices.data() + 3 * t;
+  const float* p = stream.data() + stride * corner[0];
+  const float* q = stream.data() + stride * corner[1];
+  const float* r = stream.data() + stride * corner[2];
+  const Float c = 1.0 - a - b;
+  return {a * p[0] + b * q[0] + c * r[0], a * p[1] + b * q[1] + c * r[1], a * p[2] + b * q[2] + c * r[2]};
+}
+
 } // namespace qhost

@@ -2,10 +2,10 @@
 // triangle mesh, sharing one material's maps.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 
-#include "host/core/image.h"
 #include "host/geometry/triangle_mesh.h"
 
 namespace qhost {
@@ -17,17 +17,17 @@ struct AssetLevel
   // next level (MSFT_screencoverage); the last level's value is where the
   // object may be culled.
   double screenCoverage = 0.0;
-  // This level's tangent-space normal map; null for none. A normal map needs
-  // the mesh's tangents.
-  const Image* normalMap = nullptr;
+  // This level's tangent-space normal map as PNG; empty for none. A normal
+  // map needs the mesh's tangents.
+  std::span<const std::uint8_t> normalMap;
 };
 
 struct AssetMaps
 {
-  // Colour (8-bit sRGB) and packed occlusion (R), roughness (G) and
-  // metalness (B), linear; either may be null. Shared by every level.
-  const Image* baseColor = nullptr;
-  const Image* occlusionRoughnessMetalness = nullptr;
+  // PNGs of the colour (sRGB) and of occlusion (R), roughness (G) and
+  // metalness (B) packed, linear; either may be empty. Shared by every level.
+  std::span<const std::uint8_t> baseColor;
+  std::span<const std::uint8_t> occlusionRoughnessMetalness;
 };
 
 // Writes the levels as one GLB (atomically): the first level is the scene's

@@ -7,7 +7,6 @@
 #include "host/io/atomic_file.h"
 #include "host/io/gltf_buffers.h"
 #include "host/io/mesh_frame.h"
-#include "host/io/png_image.h"
 
 namespace qhost {
 namespace {
@@ -39,10 +38,8 @@ bool CheckLevel(const AssetLevel& level, std::size_t index, std::string& error)
   for (const float value : mesh->positions)
     if (!std::isfinite(value))
       return fail("a position is not finite");
-  if (level.normalMap && (mesh->tangents.empty() || !mesh->HasUVs()))
+  if (!level.normalMap.empty() && (mesh->tangents.empty() || !mesh->HasUVs()))
     return fail("a normal map needs UVs and tangents");
-  if (level.normalMap && !ValidateImage(*level.normalMap, error))
-    return fail("normal map: " + error);
   return true;
 }
 
@@ -120,11 +117,8 @@ int AddLevel(tinygltf::Model& model, std::vector<unsigned char>& buffer, const A
   material.pbrMetallicRoughness.baseColorTexture.index = shared.baseColor;
   material.pbrMetallicRoughness.metallicRoughnessTexture.index = shared.occlusionRoughnessMetalness;
   material.occlusionTexture.index = shared.occlusionRoughnessMetalness;
-  if (level.normalMap)
-  {
-    const std::vector<std::uint8_t> png = EncodePng(*level.normalMap);
-    material.normalTexture.index = AddPngTexture(model, buffer, png);
-  }
+  if (!level.normalMap.empty())
+    material.normalTexture.index = AddPngTexture(model, buffer, level.normalMap);
   model.materials.push_back(material);
   primitive.material = static_cast<int>(model.materials.size()) - 1;
 
@@ -150,11 +144,8 @@ bool WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, 
     if (!CheckLevel(levels[i], i, error))
       return fail(error);
   for (std::size_t i = 0; i < levels.size(); ++i)
-    if ((maps.baseColor || maps.occlusionRoughnessMetalness) && !levels[i].mesh->HasUVs())
+    if ((!maps.baseColor.empty() || !maps.occlusionRoughnessMetalness.empty()) && !levels[i].mesh->HasUVs())
       return fail("level " + std::to_string(i) + ": maps need UVs");
-  for (const Image* image : {maps.baseColor, maps.occlusionRoughnessMetalness})
-    if (image && !ValidateImage(*image, error))
-      return fail(error);
 
   tinygltf::Model model;
   model.asset.version = "2.0";
@@ -162,10 +153,10 @@ bool WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, 
   model.buffers.resize(1);
   std::vector<unsigned char>& buffer = model.buffers[0].data;
   SharedTextures shared;
-  if (maps.baseColor)
-    shared.baseColor = AddPngTexture(model, buffer, EncodePng(*maps.baseColor));
-  if (maps.occlusionRoughnessMetalness)
-    shared.occlusionRoughnessMetalness = AddPngTexture(model, buffer, EncodePng(*maps.occlusionRoughnessMetalness));
+  if (!maps.baseColor.empty())
+    shared.baseColor = AddPngTexture(model, buffer, maps.baseColor);
+  if (!maps.occlusionRoughnessMetalness.empty())
+    shared.occlusionRoughnessMetalness = AddPngTexture(model, buffer, maps.occlusionRoughnessMetalness);
 
   // Node k shows level k; only node 0 is in the scene, the others are
   // reached through its MSFT_lod list.

@@ -1,10 +1,12 @@
 // `quorvane asset` end to end, on the GLB files it writes.
 #include <filesystem>
+#include <set>
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
 #include "cli_support.h"
 #include "host/io/mesh_file.h"
+#include "host/io/png_image.h"
 
 namespace qhost::testing {
 namespace {
@@ -28,7 +30,8 @@ std::size_t TriangleCount(const tinygltf::Model& model, int mesh)
 TEST(AssetCliTest, OneGlbHoldsEveryLevelBehindTheFirstThroughMsftLod)
 {
   TestFolder folder;
-  const CommandResult r = RunQuorvane({"asset", "--out", folder.Path("rock.glb"), "--set", "OXROCK_SUBDIVISIONS=5"});
+  const CommandResult r = RunQuorvane(
+    {"asset", "--out", folder.Path("rock.glb"), "--set", "OXROCK_SUBDIVISIONS=5", "--map-size", "64"});
   ASSERT_TRUE(r.exited);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const tinygltf::Model model = LoadGlb(folder.Path("rock.glb"));
@@ -58,11 +61,55 @@ TEST(AssetCliTest, OneGlbHoldsEveryLevelBehindTheFirstThroughMsftLod)
   }
 }
 
+TEST(AssetCliTest, LevelsShareColourAndPackedMapsAndEachLighterLevelHasItsNormalMap)
+{
+  TestFolder folder;
+  const CommandResult r =
+    RunQuorvane({"asset", "--out", folder.Path("rock.glb"), "--map-size", "64", "--maps-out", "--lods", "20,5"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const tinygltf::Model model = LoadGlb(folder.Path("rock.glb"));
+  ASSERT_EQ(model.meshes.size(), 3u);
+  // Colour, packed occlusion/roughness/metalness, and two normal maps.
+  EXPECT_EQ(model.textures.size(), 4u);
+  std::set<int> normalTextures;
+  for (std::size_t level = 0; level < model.meshes.size(); ++level)
+  {
+    const tinygltf::Primitive& primitive = model.meshes[level].primitives[0];
+    const tinygltf::Material& material = model.materials[primitive.material];
+    const int packed = material.pbrMetallicRoughness.metallicRoughnessTexture.index;
+    EXPECT_EQ(material.pbrMetallicRoughness.baseColorTexture.index, 0);
+    EXPECT_EQ(packed, 1);
+    EXPECT_EQ(material.occlusionTexture.index, packed) << "occlusion sits in the red channel of the packed map";
+    const bool lighter = level > 0;
+    EXPECT_EQ(primitive.attributes.count("TANGENT"), lighter ? 1u : 0u) << "level " << level;
+    EXPECT_EQ(material.normalTexture.index >= 0, lighter) << "level " << level;
+    if (lighter)
+      normalTextures.insert(material.normalTexture.index);
+  }
+  EXPECT_EQ(normalTextures.size(), 2u) << "each level has a normal map of its own";
+  for (const char* name : {"rock_basecolor.png", "rock_orm.png", "rock_normal_LOD1.png", "rock_normal_LOD2.png"})
+  {
+    const Image map = ReadPng(folder.Path(name));
+    EXPECT_EQ(map.width, 64) << name;
+    EXPECT_EQ(map.height, 64) << name;
+  }
+  EXPECT_FALSE(fs::exists(folder.Path("rock_normal_LOD0.png")));
+  // The packed map: no metal, and a convex-ish rock is mostly unoccluded.
+  const Image packed = ReadPng(folder.Path("rock_orm.png"));
+  double occlusion = 0.0;
+  for (std::size_t i = 0; i < packed.samples.size(); i += 3)
+  {
+    EXPECT_EQ(packed.samples[i + 2], 0);
+    occlusion += packed.samples[i] / 255.0;
+  }
+  EXPECT_GT(occlusion / (64 * 64), 0.8);
+}
+
 TEST(AssetCliTest, SplitWritesEveryLevelAsAFileOfItsOwn)
 {
   TestFolder folder;
   const CommandResult r = RunQuorvane(
-    {"asset", "--out", folder.Path("rock.glb"), "--split", "--lods", "30,5", "--primitive", "sphere"});
+    {"asset", "--out", folder.Path("rock.glb"), "--split", "--lods", "30,5", "--primitive", "sphere", "--map-size", "32"});
   ASSERT_TRUE(r.exited);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const tinygltf::Model combined = LoadGlb(folder.Path("rock.glb"));
@@ -83,7 +130,7 @@ TEST(AssetCliTest, SplitWritesEveryLevelAsAFileOfItsOwn)
 TEST(AssetCliTest, TheValidatorFindsNeitherErrorsNorWarnings)
 {
   TestFolder folder;
-  const CommandResult r = RunQuorvane({"asset", "--out", folder.Path("rock.glb"), "--split"});
+  const CommandResult r = RunQuorvane({"asset", "--out", folder.Path("rock.glb"), "--split", "--map-size", "128"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::vector<std::string> args{std::string(QV_SOURCE_DIR) + "/scripts/validate_gltf.sh", folder.Path("rock.glb")};
   for (int level = 0; level < 4; ++level)
@@ -105,6 +152,8 @@ TEST(AssetCliTest, BadOptionsAreRefusedBeforeAnythingIsWritten)
     {"--out", folder.Path("rock.glb"), "--lods", "100"},
     {"--out", folder.Path("rock.glb"), "--input", folder.Path("missing.obj")},
     {"--out", folder.Path("no/such/folder/rock.glb")},
+    {"--out", folder.Path("rock.glb"), "--texture-set", "NO_SUCH_PARAMETER=1"},
+    {"--out", folder.Path("rock.glb"), "--map-size", "8"},
   };
   for (const std::vector<std::string>& options : refused)
   {

@@ -186,7 +186,7 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
     if (!status.error.empty())
       throw UsageError(status.error);
   CheckShaderSettings(options.shaderSets);
-  RockScene scene = PrepareRockScene(options.build, job.build);
+  RockScene scene = PrepareRockScene(options.build, job.build, pluginsFolder);
   FlushConsole();
 
   MeshData rock;

@@ -9,6 +9,7 @@
 #include "host/app/inspect_command.h"
 #include "host/app/noise_gallery_command.h"
 #include "host/app/plugins_command.h"
+#include "host/app/presets_command.h"
 #include "host/app/progress.h"
 #include "host/app/rock_command.h"
 #include "host/app/texture_command.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
   qhost::app::AddPluginsCommand(app, argv[0], pluginsOption);
   qhost::app::AddDescribeCommand(app, argv[0], pluginsOption);
   qhost::app::AddRockCommand(app, argv[0], pluginsOption);
+  qhost::app::AddPresetsCommand(app, argv[0], pluginsOption);
   qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
   qhost::app::AddAssetCommand(app, argv[0], pluginsOption);
   qhost::app::AddNoiseGalleryCommand(app);

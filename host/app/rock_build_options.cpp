@@ -1,6 +1,7 @@
 #include "host/app/rock_build_options.h"
 
 #include "host/app/app_context.h"
+#include "host/app/presets.h"
 
 namespace qhost::app {
 namespace {
@@ -16,10 +17,39 @@ Int32 PrimitiveType(const std::string& name)
   throw UsageError("--primitive " + name + ": expected cube, sphere or plane");
 }
 
+// The document and generator the options start from, before any change.
+RockScene StartingScene(const RockBuildOptions& options, const RockBuildJob& job, const std::string& pluginsFolder)
+{
+  if (options.preset.empty())
+  {
+    if (!options.scene.empty())
+      return RockScene::FromSceneFile(options.scene);
+    if (!options.input.empty())
+      return RockScene::WithMeshFile(options.input, job.frame);
+    return RockScene::WithPrimitive(job.primitive);
+  }
+  const PresetFile preset = FindPreset(PresetFolders(pluginsFolder), options.preset);
+  RockScene look = RockScene::FromSceneFile(preset.path.string());
+  if (!options.scene.empty())
+  {
+    RockScene scene = RockScene::FromSceneFile(options.scene);
+    scene.TakeLookOf(look);
+    return scene;
+  }
+  if (!options.input.empty())
+    look.ReplaceChild(RockScene::MeshFileObject(options.input, job.frame));
+  else if (!options.primitive.empty())
+    look.ReplaceChild(BaseObject::Alloc(job.primitive));
+  return look;
+}
+
 } // namespace
 
 void AddRockBuildOptions(CLI::App* cmd, RockBuildOptions& options)
 {
+  cmd->add_option("--preset", options.preset,
+                  "A named rock (boulder, pebble, ...; `quorvane presets` lists them): its generator, layers and "
+                  "material, over its own child or the one --input, --primitive or --scene gives");
   cmd->add_option("--input", options.input, "Mesh file (.obj, .ply, .glb, .gltf) used as the child; default a cube");
   cmd->add_option("--primitive", options.primitive,
                   "The child when there is no --input or --scene: cube (default), sphere or plane");
@@ -47,7 +77,7 @@ RockBuildJob CheckRockBuildOptions(const RockBuildOptions& options)
   if (!options.scene.empty() && !options.input.empty())
     throw UsageError("--scene and --input both give the generator's child; use one");
   if (!options.primitive.empty() && (!options.scene.empty() || !options.input.empty()))
-    throw UsageError("--primitive chooses the child of a new generator; it cannot go with --scene or --input");
+    throw UsageError("--primitive chooses the generator's child; it cannot go with --scene or --input");
   for (const std::string& field : options.fields)
     job.fields.push_back(ParseFieldArgument(field, job.frame.unit));
   for (const std::string& set : options.sets)
@@ -55,11 +85,9 @@ RockBuildJob CheckRockBuildOptions(const RockBuildOptions& options)
   return job;
 }
 
-RockScene PrepareRockScene(const RockBuildOptions& options, const RockBuildJob& job)
+RockScene PrepareRockScene(const RockBuildOptions& options, const RockBuildJob& job, const std::string& pluginsFolder)
 {
-  RockScene scene = !options.scene.empty()   ? RockScene::FromSceneFile(options.scene)
-                    : !options.input.empty() ? RockScene::WithMeshFile(options.input, job.frame)
-                                             : RockScene::WithPrimitive(job.primitive);
+  RockScene scene = StartingScene(options, job, pluginsFolder);
   scene.CheckLayerButtonPresses(options.addLayers, options.removeLayers);
   for (int i = 0; i < options.addLayers; ++i)
     scene.AddLayer();

@@ -116,7 +116,7 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   if (options.texture)
     CheckShaderSettings(options.textureBake.sets);
 
-  RockScene scene = PrepareRockScene(options.build, job.build);
+  RockScene scene = PrepareRockScene(options.build, job.build, pluginsFolder);
   FlushConsole();
 
   const auto start = std::chrono::steady_clock::now();

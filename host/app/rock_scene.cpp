@@ -5,6 +5,8 @@
 #include "host/app/app_context.h"
 #include "host/core/node_factory.h"
 #include "host/app/layer_limits.h"
+#include "host/app/quorvane_material.h"
+#include "host/shading/texture_tag.h"
 #include "host/core/console.h"
 #include "host/description/attribute_view.h"
 #include "host/description/description_impl.h"
@@ -69,13 +71,19 @@ RockScene RockScene::WithPrimitive(Int32 type)
   return RockScene(doc, generator, BaseObject::Alloc(type));
 }
 
-RockScene RockScene::WithMeshFile(const std::string& path, const MeshFileFrame& frame)
+BaseObject* RockScene::MeshFileObject(const std::string& path, const MeshFileFrame& frame)
 {
   const MeshData mesh = ReadMesh(path, frame);
-  BaseDocument* doc = BaseDocument::Alloc();
-  BaseObject* generator = NewGenerator(doc);
   ObjectNode* child = NewPolygonObject(mesh);
   child->name = std::filesystem::path(path).stem().string();
+  return child;
+}
+
+RockScene RockScene::WithMeshFile(const std::string& path, const MeshFileFrame& frame)
+{
+  BaseObject* child = MeshFileObject(path, frame);
+  BaseDocument* doc = BaseDocument::Alloc();
+  BaseObject* generator = NewGenerator(doc);
   return RockScene(doc, generator, child);
 }
 
@@ -177,6 +185,50 @@ void RockScene::AddField(const FieldArgument& wanted)
   bc.SetData(controls_.fields, GeData(CUSTOMDATATYPE_FIELDLIST, *list));
   FieldList::Free(list);
   generator_->SetDirty(DIRTYFLAGS_DATA);
+}
+
+void RockScene::ReplaceChild(BaseObject* child)
+{
+  if (child_)
+  {
+    child_->Remove();
+    BaseObject::Free(child_);
+  }
+  child_ = child;
+  child_->InsertUnder(generator_);
+  generator_->SetDirty(DIRTYFLAGS_DATA);
+}
+
+void RockScene::TakeLookOf(const RockScene& look)
+{
+  BaseContainer parameters = *look.generator_->GetDataInstance();
+  const BaseContainer& own = *generator_->GetDataInstance();
+  if (const GeData* fields = own.GetDataPointer(controls_.fields))
+    parameters.SetData(controls_.fields, *fields);
+  else
+    parameters.RemoveData(controls_.fields);
+  generator_->SetData(parameters);
+  generator_->SetDirty(DIRTYFLAGS_DATA);
+  RebuildDescription();
+
+  const BaseTag* lookTag = FindTextureTag(*look.generator_);
+  BaseMaterial* lookMaterial = lookTag ? TextureTagMaterial(*lookTag, look.doc_) : nullptr;
+  if (!lookMaterial || !FindQuorvaneShader(*lookMaterial).shader)
+    return;
+  if (const BaseTag* ownTag = FindTextureTag(*generator_))
+    if (BaseMaterial* shown = TextureTagMaterial(*ownTag, doc_); shown && FindQuorvaneShader(*shown).shader)
+      return;
+  auto* material = static_cast<BaseMaterial*>(lookMaterial->GetClone(COPYFLAGS::NONE, nullptr));
+  if (!material)
+    throw std::runtime_error("the host could not copy the preset's material");
+  doc_->InsertMaterial(material, nullptr);
+  BaseTag* tag = FindTextureTag(*generator_);
+  if (!tag)
+    tag = generator_->MakeTag(kTextureTag);
+  if (!tag)
+    throw std::runtime_error("the host could not create a texture tag");
+  tag->GetDataInstance()->SetLink(kTextureTagMaterial, material);
+  tag->GetDataInstance()->SetInt32(kTextureTagProjection, Int32(TextureTagProjection(*lookTag)));
 }
 
 MeshData RockScene::BuildMesh()

@@ -27,6 +27,9 @@ public:
   // (depth first) and the child that generator's first child, if any. Throws
   // UsageError naming the file.
   static RockScene FromSceneFile(const std::string& path);
+  // A polygon object made from the mesh file, read in frame; its groups
+  // become selection tags.
+  static BaseObject* MeshFileObject(const std::string& path, const MeshFileFrame& frame);
   RockScene(RockScene&&) noexcept;
   ~RockScene();
 
@@ -45,6 +48,15 @@ public:
   // selection tag of the child. Throws UsageError.
   void Assign(const Assignment& assignment, const AssignmentContext& context);
   void AddField(const FieldArgument& wanted);
+
+  // Puts child (owned from now on) under the generator in place of the
+  // current child, so a preset's generator and material act on another object.
+  void ReplaceChild(BaseObject* child);
+  // Gives this generator the parameters of look's generator, keeping its own
+  // fields (they point at objects of this document), and shows look's
+  // material through a texture tag unless this generator already shows a
+  // Quorvane material.
+  void TakeLookOf(const RockScene& look);
 
   // Builds the generator's cache; throws when the build gave no mesh.
   MeshData BuildMesh();

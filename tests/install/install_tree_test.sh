@@ -18,6 +18,7 @@ plugin_dir="$work/moved/lib/quorvane/plugins/quorvane"
 fail() { echo "install_tree_test: $*" >&2; exit 1; }
 
 [[ -f "$plugin_dir/res/strings.json" ]] || fail "res/ missing beside the installed module"
+[[ -f "$plugin_dir/presets/boulder.json" ]] || fail "presets/ missing beside the installed module"
 [[ -s "$plugin_dir/QuorvaneMaker.pdf" ]] || fail "help document missing beside the installed module"
 [[ "$("$app" --version)" == "quorvane $version" ]] || fail "--version does not print quorvane $version"
 
@@ -28,4 +29,5 @@ grep -q "Quorvane Maker" <<<"$plugins" || fail "the generator is not registered:
 
 "$app" rock --out "$work/rock.obj" >/dev/null
 [[ -s "$work/rock.obj" ]] || fail "the installed application made no rock"
+"$app" rock --preset pebble --out "$work/pebble.obj" >/dev/null || fail "the installed presets are not found"
 echo "installed tree at $work/moved works"

@@ -24,7 +24,17 @@ ConsoleRoute& Route()
   return route;
 }
 
+std::vector<std::string>& CommandLine()
+{
+  static std::vector<std::string> commandLine;
+  return commandLine;
+}
+
 } // namespace
+
+void RememberCommandLine(int argc, char** argv) { CommandLine().assign(argv, argv + argc); }
+
+const std::vector<std::string>& RememberedCommandLine() { return CommandLine(); }
 
 std::string ResolvePluginsFolder(const std::string& option, const char* argv0)
 {

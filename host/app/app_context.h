@@ -25,6 +25,11 @@ struct CommandExit
 // The plug-ins folder: the option's value, or ../plugins beside the executable.
 std::string ResolvePluginsFolder(const std::string& option, const char* argv0);
 
+// The application's own command line, kept by main so a command can start
+// copies of the application with the same options.
+void RememberCommandLine(int argc, char** argv);
+const std::vector<std::string>& RememberedCommandLine();
+
 // Loads every module of the folder; throws UsageError when none starts.
 std::vector<ModuleStatus> LoadModules(const std::string& folder);
 

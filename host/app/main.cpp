@@ -5,6 +5,7 @@
 
 #include "host/app/app_context.h"
 #include "host/app/asset_command.h"
+#include "host/app/batch_command.h"
 #include "host/app/describe_command.h"
 #include "host/app/inspect_command.h"
 #include "host/app/noise_gallery_command.h"
@@ -19,6 +20,7 @@
 int main(int argc, char** argv)
 {
   qhost::RemoveTemporariesOnSignal();
+  qhost::app::RememberCommandLine(argc, argv);
   CLI::App app{"quorvane: procedural rocks from the command line"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "quorvane " QUORVANE_VERSION_STRING);
@@ -44,6 +46,7 @@ int main(int argc, char** argv)
   qhost::app::AddDescribeCommand(app, argv[0], pluginsOption);
   qhost::app::AddRockCommand(app, argv[0], pluginsOption);
   qhost::app::AddPresetsCommand(app, argv[0], pluginsOption);
+  qhost::app::AddBatchCommand(app, argv[0], pluginsOption);
   qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
   qhost::app::AddAssetCommand(app, argv[0], pluginsOption);
   qhost::app::AddNoiseGalleryCommand(app);

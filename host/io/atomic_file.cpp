@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -154,14 +155,20 @@ bool ResolveTarget(const std::string& path, Target& target, std::string& error)
   return true;
 }
 
+// The name of every temporary of path without its random suffix.
+std::string TemporaryBase(const std::string& path)
+{
+  // Room for the suffix within the 255-byte name limit of common file systems.
+  constexpr std::size_t kMaxNamePart = 200;
+  return DirectoryOf(path) + "/." + FileNameOf(path).substr(0, kMaxNamePart) + ".tmp";
+}
+
 // A new, empty, hidden file beside the target. Created with mode 0666 so the
 // umask applies as to any new file; an existing target's mode is copied later.
 int CreateTemporary(const Target& target, std::string& temporary)
 {
-  // Room for the suffix within the 255-byte name limit of common file systems.
-  constexpr std::size_t kMaxNamePart = 200;
   static thread_local std::mt19937_64 random{std::random_device{}()};
-  const std::string base = DirectoryOf(target.path) + "/." + FileNameOf(target.path).substr(0, kMaxNamePart) + ".tmp";
+  const std::string base = TemporaryBase(target.path);
   for (int attempt = 0; attempt < 100; ++attempt)
   {
     char suffix[24];
@@ -317,6 +324,20 @@ void RemoveTemporariesOnSignal()
   sigemptyset(&action.sa_mask);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP})
     ::sigaction(signal, &action, nullptr);
+}
+
+void RemoveLeftoverTemporaries(const std::string& path)
+{
+  const std::string base = TemporaryBase(path);
+  const std::filesystem::path folder = std::filesystem::path(base).parent_path();
+  const std::string prefix = std::filesystem::path(base).filename().string();
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+  {
+    const std::string name = entry.path().filename().string();
+    if (name.size() == prefix.size() + 12 && name.compare(0, prefix.size(), prefix) == 0 && entry.is_regular_file(ec))
+      std::filesystem::remove(entry.path(), ec);
+  }
 }
 
 } // namespace qhost

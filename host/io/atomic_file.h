@@ -49,6 +49,11 @@ private:
   std::vector<Prepared> prepared_;
 };
 
+// Removes the temporaries a writer of path left behind when it was killed
+// before it could (SIGKILL, a power cut). Only for a path no other process is
+// writing at the same time.
+void RemoveLeftoverTemporaries(const std::string& path);
+
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of writes in
 // progress (and of an uncommitted OutputGroup), print one line naming the
 // signal and exit with 128 + its number. For the application's main.

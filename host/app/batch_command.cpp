@@ -260,13 +260,20 @@ void RunBatch(const BatchOptions& options, const std::string& pluginsFolder)
   const std::vector<const BatchVariant*> pending = PendingVariants(options, job);
   if (!options.worker.empty())
   {
-    for (std::size_t i = 0; i < pending.size(); ++i)
-      if (job.worker.Holds(std::int64_t(i)))
-        MakeVariant(options, job, *pending[i], pluginsFolder);
+    // Split by the variant's place in the shard, which the other workers'
+    // progress does not change.
+    for (const BatchVariant* variant : pending)
+      if (job.worker.Holds(variant->index / job.shard.count))
+        MakeVariant(options, job, *variant, pluginsFolder);
     return;
   }
   if (options.jobs > 1 && pending.size() > 1)
+  {
     RunWorkers(int(std::min<std::size_t>(std::size_t(options.jobs), pending.size())));
+    if (const std::size_t left = PendingVariants(options, job).size(); left > 0)
+      throw std::runtime_error("--jobs: the worker processes left " + std::to_string(left) +
+                               " variant(s) unfinished; run the batch again to finish it");
+  }
   else
     for (const BatchVariant* variant : pending)
       MakeVariant(options, job, *variant, pluginsFolder);

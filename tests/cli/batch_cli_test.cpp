@@ -1,0 +1,216 @@
+// `quorvane batch` end to end: the same variants however the batch is split
+// (shards, worker processes), resumed after a real kill, values drawn per
+// seed, and bad options refused before anything is written.
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <nlohmann/json.hpp>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+#include "cli_support.h"
+
+extern char** environ;
+
+namespace qhost::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file of a folder (hidden ones too) with its bytes.
+std::map<std::string, std::string> FolderContent(const std::string& folder)
+{
+  std::map<std::string, std::string> content;
+  for (const auto& entry : fs::directory_iterator(folder))
+  {
+    std::ifstream in(entry.path(), std::ios::binary);
+    content[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return content;
+}
+
+// Six pebbles (seeds 3 to 8) unless extra gives --seeds.
+// The names of the files that differ between two folders (missing from one,
+// or with other bytes), so a failure names them instead of printing meshes.
+std::vector<std::string> DifferingFiles(const std::string& a, const std::string& b)
+{
+  const auto left = FolderContent(a), right = FolderContent(b);
+  std::vector<std::string> differing;
+  for (const auto& [name, bytes] : left)
+    if (!right.count(name) || right.at(name) != bytes)
+      differing.push_back(name);
+  for (const auto& [name, bytes] : right)
+    if (!left.count(name))
+      differing.push_back(name);
+  return differing;
+}
+
+std::vector<std::string> BatchArgs(const std::string& outDir, std::vector<std::string> extra)
+{
+  const bool seeds = std::find(extra.begin(), extra.end(), "--seeds") != extra.end();
+  std::vector<std::string> args = {"batch", "--preset", "pebble", "--seeds", seeds ? extra.at(1) : "3..8", "--vary",
+                                   "layer1.Strength=0.5%..2%", "--vary", "OXROCK_SUBDIVISIONS=2..3",
+                                   "--name", "pebble-{index}.obj", "--out-dir", outDir};
+  args.insert(args.end(), extra.begin() + (seeds ? 2 : 0), extra.end());
+  return args;
+}
+
+void RunBatch(const std::string& outDir, std::vector<std::string> extra = {})
+{
+  const CommandResult r = RunQuorvane(BatchArgs(outDir, std::move(extra)));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+}
+
+nlohmann::json Manifest(const std::string& outDir)
+{
+  std::ifstream in(outDir + "/manifest.json");
+  return nlohmann::json::parse(in);
+}
+
+TEST(BatchCliTest, ShardsTogetherEqualTheUnshardedRunByteForByte)
+{
+  TestFolder folder;
+  RunBatch(folder.Path("whole"));
+  for (const std::string shard : {"1/3", "2/3", "3/3"})
+  {
+    RunBatch(folder.Path("sharded"), {"--shard", shard});
+    EXPECT_EQ(fs::exists(folder.Path("sharded/manifest.json")), shard == "3/3")
+        << "the manifest waits for the last variant";
+  }
+  EXPECT_EQ(FolderContent(folder.Path("whole")).size(), 6u * 2 + 2)
+      << "six meshes with their records, the manifest and the contact sheet";
+  EXPECT_EQ(DifferingFiles(folder.Path("sharded"), folder.Path("whole")), std::vector<std::string>{});
+}
+
+TEST(BatchCliTest, WorkerProcessesMakeTheSameFilesAsOneProcess)
+{
+  TestFolder folder;
+  RunBatch(folder.Path("one"));
+  RunBatch(folder.Path("three"), {"--jobs", "3"});
+  EXPECT_EQ(DifferingFiles(folder.Path("three"), folder.Path("one")), std::vector<std::string>{});
+}
+
+TEST(BatchCliTest, AKilledBatchResumedEqualsAnUninterruptedOne)
+{
+  TestFolder folder;
+  RunBatch(folder.Path("uninterrupted"));
+
+  // Start the batch, let it finish a variant or more, then kill it outright.
+  const std::string killed = folder.Path("killed");
+  std::vector<std::string> args = BatchArgs(killed, {});
+  args.insert(args.begin(), QV_BUILD_DIR "/bin/quorvane");
+  std::vector<char*> argv;
+  for (std::string& arg : args)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  while (!fs::exists(killed + "/pebble-0.obj.json"))
+  {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the batch ended before it could be killed";
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  kill(pid, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the batch finished before the kill; nothing was interrupted";
+  EXPECT_FALSE(fs::exists(killed + "/manifest.json"));
+
+  // A finished variant whose file was damaged since is made again.
+  std::ofstream(killed + "/pebble-0.obj", std::ios::app) << "# changed\n";
+  const CommandResult resumed = RunQuorvane(BatchArgs(killed, {}));
+  ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
+  EXPECT_EQ(LinesContaining(resumed.out, "pebble-0.obj:").size(), 1u) << resumed.out;
+  EXPECT_EQ(DifferingFiles(killed, folder.Path("uninterrupted")), std::vector<std::string>{});
+
+  // Everything is finished now: a third run makes nothing.
+  const CommandResult again = RunQuorvane(BatchArgs(killed, {}));
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_TRUE(LinesContaining(again.out, "seed").empty()) << again.out;
+}
+
+TEST(BatchCliTest, EachVariantsValuesFollowFromItsSeedAloneWithinTheRanges)
+{
+  TestFolder folder;
+  RunBatch(folder.Path("a"));
+  RunBatch(folder.Path("b"), {"--seeds", "6..10"});
+  std::map<std::int64_t, nlohmann::json> bySeed;
+  std::set<std::string> strengths;
+  const nlohmann::json a = Manifest(folder.Path("a"));
+  const nlohmann::json b = Manifest(folder.Path("b"));
+  for (const nlohmann::json& variant : a["variants"])
+  {
+    bySeed[variant["seed"]] = variant["parameters"];
+    ASSERT_EQ(variant["parameters"].size(), 3u);
+    EXPECT_EQ(variant["parameters"][0]["value"], std::to_string(variant["seed"].get<int>()));
+    const std::string strength = variant["parameters"][1]["value"];
+    ASSERT_EQ(strength.back(), '%');
+    const double percent = std::stod(strength);
+    EXPECT_GE(percent, 0.5);
+    EXPECT_LE(percent, 2.0);
+    strengths.insert(strength);
+    const std::string subdivisions = variant["parameters"][2]["value"];
+    EXPECT_TRUE(subdivisions == "2" || subdivisions == "3") << subdivisions;
+    EXPECT_EQ(variant["inspect"]["faces"], variant["parameters"][2]["value"] == "2" ? 96 : 384)
+        << "the inspect figures are those of the file";
+  }
+  EXPECT_EQ(strengths.size(), 6u) << "every seed draws its own value";
+  for (const nlohmann::json& variant : b["variants"])
+  {
+    if (bySeed.count(variant["seed"]))
+    {
+      EXPECT_EQ(variant["parameters"], bySeed[variant["seed"]]) << "seed " << variant["seed"];
+    }
+  }
+}
+
+TEST(BatchCliTest, BadOptionsAreRefusedNamingThemBeforeAnythingIsWritten)
+{
+  TestFolder folder;
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--vary", "layer1.Strength"}, "--vary layer1.Strength"},
+      {{"--vary", "layer1.Strength=60%..140"}, "different units"},
+      {{"--vary", "layer1.Strength=140%..60%"}, "LOW is above HIGH"},
+      {{"--vary", "layer1.Strength=a..b"}, "finite numbers"},
+      {{"--vary", "layer1.Strength=nan..1"}, "finite numbers"},
+      {{"--vary", "OXROCK_SEED=1..2", "--vary", "OXROCK_SEED=3..4"}, "varied twice"},
+      {{"--shard", "0/3"}, "--shard 0/3"},
+      {{"--shard", "4/3"}, "--shard 4/3"},
+      {{"--shard", "1of3"}, "--shard 1of3"},
+      {{"--shard", "1/-3"}, "--shard 1/-3"},
+      {{"--seeds", "9..2"}, "--seeds 9..2"},
+      {{"--seeds", "0..200000"}, "at most 100000"},
+      {{"--name", "rock.glb"}, "neither {seed} nor {index}"},
+      {{"--name", "../{seed}.glb"}, "without '/'"},
+      {{"--name", "{seed}.stl"}, "unknown mesh file extension"},
+      {{"--name", "{seed}-{colour}.glb"}, "unknown {...} field"},
+  };
+  for (const auto& [extra, message] : cases)
+  {
+    std::vector<std::string> args = {"batch", "--preset", "pebble", "--out-dir", folder.Path("out")};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const CommandResult r = RunQuorvane(args);
+    EXPECT_EQ(r.exitCode, 2) << extra.back();
+    EXPECT_NE(r.err.find(message), std::string::npos) << extra.back() << ": " << r.err;
+  }
+  // A name --set does not know is found before the first variant is written.
+  const CommandResult unknown =
+      RunQuorvane({"batch", "--preset", "pebble", "--vary", "layer1.Colour=1..2", "--out-dir", folder.Path("out")});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("Colour"), std::string::npos) << unknown.err;
+  EXPECT_TRUE(!fs::exists(folder.Path("out")) || fs::is_empty(folder.Path("out")));
+}
+
+} // namespace
+} // namespace qhost::testing

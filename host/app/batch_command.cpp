@@ -39,7 +39,7 @@ struct BatchOptions
 
 struct BatchJob
 {
-  RockBuildRequest build;
+  RockBuildJob build;
   SeedRange seeds;
   std::vector<ParameterRange> ranges;
   Slice shard;
@@ -137,7 +137,7 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
   // made by this process only.
   RemoveLeftoverTemporaries(meshPath);
   RemoveLeftoverTemporaries(RecordPathFor(meshPath));
-  RockScene scene = MakeRockScene(options.build, job.build, pluginsFolder);
+  RockScene scene = PrepareRockScene(options.build, job.build, pluginsFolder);
   AssignmentContext context;
   context.lengthUnit = job.build.frame.unit;
   for (const auto& [name, value] : variant.parameters)

@@ -21,8 +21,11 @@ mkdir -p "${scenes}" "${pictures}"
 preset() {
   local name=$1 size=$2 segments=$3 phong=$4 colours=$5
   shift 5
+  # Mottled stone rather than spots: no cells over the threshold, the
+  # turbulence mixed in, finer detail.
   "${quorvane}" rock "$@" --texture --texture-size 8 --texture-set "XQUORVANE_COLOR_GRADIENT=${colours}" \
-    --out "${work}/${name}.glb" --save "${work}/${name}.json" >/dev/null
+    --texture-set XQUORVANE_CELL_THRESHOLD=0 --texture-set XQUORVANE_TURBULENCE_MIX=70 \
+    --texture-set XQUORVANE_NOISE_SCALE=6 --out "${work}/${name}.glb" --save "${work}/${name}.json" >/dev/null
   python3 - "${work}/${name}.json" "${scenes}/${name}.json" "${name}" "${size}" "${segments}" "${phong}" <<'PY'
 import json, math, sys
 source, target, name, size, segments, phong = sys.argv[1:7]

@@ -1,6 +1,8 @@
 #include "host/app/asset_command.h"
 
 #include <cmath>
+#include <cstdio>
+#include <optional>
 #include <filesystem>
 #include <iostream>
 #include <tbb/parallel_for.h>
@@ -19,6 +21,7 @@
 #include "host/io/atomic_file.h"
 #include "host/lod/lod_chain.h"
 #include "host/lod/polygon_triangles.h"
+#include "host/preview/level_comparison.h"
 
 namespace qhost::app {
 namespace {
@@ -32,6 +35,7 @@ struct AssetOptions
   int mapSize = 1024;
   bool mapsOut = false;
   std::vector<std::string> shaderSets;
+  std::string compare;
 };
 
 // What the options ask for, checked before any module is loaded.
@@ -92,6 +96,8 @@ AssetJob CheckOptions(const AssetOptions& options)
 {
   AssetJob job;
   job.build = CheckRockBuildOptions(options.build);
+  if (!options.compare.empty() && options.lodPercents.empty())
+    throw UsageError("--compare needs at least one level after LOD0 (--lods)");
   if (LowerCaseExtension(options.out) != ".glb")
     throw UsageError("--out " + options.out + ": an asset is written as one .glb file");
   CheckOutputPath(options.out, "--out");
@@ -109,6 +115,8 @@ AssetJob CheckOptions(const AssetOptions& options)
       job.splitPaths.push_back(PathBeside(options.out, "_LOD" + std::to_string(level) + ".glb"));
       CheckOutputPath(job.splitPaths.back(), "--split");
     }
+  if (!options.compare.empty())
+    CheckOutputPath(options.compare, "--compare");
   if (options.mapsOut)
   {
     job.baseColorPath = PathBeside(options.out, "_basecolor.png");
@@ -122,6 +130,9 @@ AssetJob CheckOptions(const AssetOptions& options)
   }
   return job;
 }
+
+// Width and height of each view of --compare's picture.
+constexpr Int32 kCompareViewSize = 320;
 
 // A level whose triangles fill as much of the screen as the full mesh's do at
 // half the screen: each level's share of the triangles, halved.
@@ -235,6 +246,15 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
     if (options.mapsOut)
       WriteMapFiles(job, pngs);
   }
+  std::optional<LevelShadingComparison> comparison;
+  if (!options.compare.empty())
+  {
+    ElapsedProgress progress("Comparing the lightest level with LOD0");
+    comparison = CompareLevelShading(levels.front(), levels.back(), images.normals.back(),
+                                     images.occlusionRoughnessMetalness, kCompareViewSize);
+    if (!WritePng(options.compare, comparison->picture, error))
+      throw std::runtime_error(error);
+  }
   outputs.Commit();
 
   for (std::size_t i = 0; i < levels.size(); ++i)
@@ -246,6 +266,14 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
   if (options.mapsOut)
     std::cout << "wrote " << job.baseColorPath << ", " << job.packedPath << " and " << job.normalPaths.size()
               << " normal maps, " << options.mapSize << "x" << options.mapSize << "\n";
+  if (comparison)
+  {
+    char line[160];
+    std::snprintf(line, sizeof(line),
+                  "LOD%zu against LOD0, mean difference over six views: %.2f grey levels with its maps, %.2f without\n",
+                  levels.size() - 1, comparison->withMaps, comparison->withoutMaps);
+    std::cout << line << "wrote " << options.compare << "\n";
+  }
 }
 
 } // namespace
@@ -271,6 +299,9 @@ void AddAssetCommand(CLI::App& app, const char* argv0, std::string& pluginsOptio
   cmd->add_flag("--maps-out", options->mapsOut,
                 "Also write the maps as PNG beside --out: NAME_basecolor.png, NAME_orm.png (occlusion, roughness, "
                 "metalness) and NAME_normal_LODk.png");
+  cmd->add_option("--compare", options->compare,
+                  "Render LOD0 and the lightest level with and without its maps from six views into this PNG "
+                  "(rows in that order) and print how far each differs from LOD0");
   cmd->add_option("--texture-set", options->shaderSets,
                   "NAME_OR_ID=VALUE for the shader the colour and roughness come from, as for rock; repeatable");
   cmd->callback([argv0, &pluginsOption, options] { RunAsset(*options, ResolvePluginsFolder(pluginsOption, argv0)); });

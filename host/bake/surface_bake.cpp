@@ -34,13 +34,7 @@ TexelTriangles CoverMesh(const TriangleMesh& mesh, Int32 size)
 
 Float Diagonal(const TriangleMesh& mesh)
 {
-  Vector low(std::numeric_limits<Float>::max()), high(std::numeric_limits<Float>::lowest());
-  for (std::uint32_t v = 0; v < mesh.VertexCount(); ++v)
-  {
-    const Vector p = mesh.Position(v);
-    low = Vector(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
-    high = Vector(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
-  }
+  const auto [low, high] = BoundingBox(mesh);
   return mesh.VertexCount() ? (high - low).GetLength() : 0.0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "hostapi/types.h"
@@ -31,6 +32,10 @@ struct TriangleMesh
   Vector Tangent(std::uint32_t v) const { return {tangents[4 * v], tangents[4 * v + 1], tangents[4 * v + 2]}; }
   float Handedness(std::uint32_t v) const { return tangents[4 * v + 3]; }
 };
+
+// The smallest box around the mesh's positions (low, high corner); a box
+// with low above high when there are none.
+std::pair<Vector, Vector> BoundingBox(const TriangleMesh& mesh);
 
 // The first three components of a per-vertex stream (positions, normals or
 // tangents; stride 3 or 4) at the point of triangle t with weights a and b on

@@ -1,6 +1,7 @@
 #include "host/preview/mesh_preview.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -22,11 +23,19 @@ ViewSetup SetupView(PreviewView view)
   const ViewSetup front{Vector(0.9, 0.7, 1.5).GetNormalized(), Vector(0.6, 0.9, 0.5).GetNormalized(),
                         Vector(-0.7, 0.2, 0.4).GetNormalized()};
   const auto halfTurn = [](const Vector& v) { return Vector(-v.x, v.y, -v.z); };
+  const auto quarterLeft = [](const Vector& v) { return Vector(-v.z, v.y, v.x); };
   switch (view)
   {
     case PreviewView::FrontRight: break;
     case PreviewView::BackLeft: return {halfTurn(front.eye), halfTurn(front.keyLight), halfTurn(front.fillLight)};
     case PreviewView::Top: return {Vector(0.15, 1.0, 0.25).GetNormalized(), front.keyLight, front.fillLight};
+    case PreviewView::FrontLeft: return {quarterLeft(front.eye), quarterLeft(front.keyLight), quarterLeft(front.fillLight)};
+    case PreviewView::BackRight:
+      return {halfTurn(quarterLeft(front.eye)), halfTurn(quarterLeft(front.keyLight)),
+              halfTurn(quarterLeft(front.fillLight))};
+    case PreviewView::Bottom:
+      // Lit from below, or the underside would stand in the dark.
+      return {Vector(0.15, -1.0, -0.25).GetNormalized(), Vector(0.6, -0.9, -0.5).GetNormalized(), front.fillLight};
   }
   return front;
 }
@@ -47,7 +56,8 @@ struct Camera
   }
 };
 
-Camera FitCamera(const MeshData& mesh, const Vector& viewDirection, Int32 width, Int32 height)
+// The box around a polygon mesh's points.
+std::pair<Vector, Vector> PointBounds(const MeshData& mesh)
 {
   Vector lo(std::numeric_limits<Float>::max()), hi(-std::numeric_limits<Float>::max());
   for (const Vector& p : mesh.points)
@@ -55,13 +65,21 @@ Camera FitCamera(const MeshData& mesh, const Vector& viewDirection, Int32 width,
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
   }
+  return {lo, hi};
+}
+
+Camera FitCamera(const std::pair<Vector, Vector>& box, const Vector& viewDirection, Int32 width, Int32 height)
+{
+  const auto& [lo, hi] = box;
   const Vector centre = (lo + hi) * 0.5;
   const Float radius = std::max((hi - lo).GetLength() * 0.5, 1e-6);
   Camera c;
   c.width = width;
   c.height = height;
   c.forward = -viewDirection;
-  c.right = Cross(c.forward, Vector(0, 1, 0)).GetNormalized();
+  // Looking straight up or down, the horizon has no direction: use Z.
+  const Vector worldUp = std::abs(c.forward.y) > 0.999 ? Vector(0, 0, 1) : Vector(0, 1, 0);
+  c.right = Cross(c.forward, worldUp).GetNormalized();
   c.up = Cross(c.right, c.forward);
   const Float distance = radius / std::sin(kFieldOfView * 0.5) * 1.1;
   c.eye = centre + viewDirection * distance;
@@ -69,14 +87,16 @@ Camera FitCamera(const MeshData& mesh, const Vector& viewDirection, Int32 width,
   return c;
 }
 
-Vector SampleTexture(const Image& texture, Float u, Float v)
+// The texel under (u, v) (repeating, v up), its channels as stored scaled
+// to [0, 1], or through the sRGB curve for 8-bit colour.
+Vector SampleTexture(const Image& texture, Float u, Float v, bool colour = true)
 {
   const Int32 x = std::clamp(Int32((u - std::floor(u)) * texture.width), 0, texture.width - 1);
   const Int32 y = std::clamp(Int32((1.0 - (v - std::floor(v))) * texture.height), 0, texture.height - 1);
   const size_t at = (size_t(y) * size_t(texture.width) + size_t(x)) * size_t(texture.channels);
   const auto linear = [&](int c) {
     const Float v = texture.samples[at + size_t(c)];
-    return texture.bitDepth == 16 ? v / 65535.0 : std::pow(v / 255.0, 2.2);
+    return texture.bitDepth == 16 ? v / 65535.0 : colour ? std::pow(v / 255.0, 2.2) : v / 255.0;
   };
   return {linear(0), linear(1), linear(2)};
 }
@@ -84,13 +104,23 @@ Vector SampleTexture(const Image& texture, Float u, Float v)
 struct Corner
 {
   Vector screen, normal, uv;
+  Vector tangent; // with handedness: only read when there is a normal map
+  Float handedness = 1.0;
+};
+
+// What a picture shows on its surfaces besides the geometry.
+struct SurfaceMaps
+{
+  const Image* texture = nullptr;
+  const Image* normalMap = nullptr;
+  const Image* occlusionMap = nullptr;
 };
 
 class Rasterizer
 {
 public:
-  Rasterizer(Int32 width, Int32 height, const Image* texture, const ViewSetup& view)
-      : width_(width), height_(height), texture_(texture), view_(view), depth_(size_t(width) * size_t(height), kFar),
+  Rasterizer(Int32 width, Int32 height, const SurfaceMaps& maps, const ViewSetup& view)
+      : width_(width), height_(height), maps_(maps), view_(view), depth_(size_t(width) * size_t(height), kFar),
         colour_(size_t(width) * size_t(height))
   {
     for (Int32 y = 0; y < height; ++y)
@@ -121,14 +151,34 @@ public:
         if (z >= depth_[at])
           continue;
         depth_[at] = z;
-        const Vector n = (a.normal * wa + b.normal * wb + c.normal * wc).GetNormalized();
-        const Vector albedo = texture_ ? SampleTexture(*texture_, wa * a.uv.x + wb * b.uv.x + wc * c.uv.x,
-                                                       wa * a.uv.y + wb * b.uv.y + wc * c.uv.y)
-                                       : Vector(0.55, 0.52, 0.48);
+        const Float u = wa * a.uv.x + wb * b.uv.x + wc * c.uv.x;
+        const Float v = wa * a.uv.y + wb * b.uv.y + wc * c.uv.y;
+        Vector n = (a.normal * wa + b.normal * wb + c.normal * wc).GetNormalized();
+        if (maps_.normalMap)
+        {
+          // The tangent frame as glTF viewers build it: interpolated,
+          // orthonormal, bitangent from the first corner's handedness.
+          const Vector t = a.tangent * wa + b.tangent * wb + c.tangent * wc;
+          const Vector tangent = (t - n * Dot(n, t)).GetNormalized();
+          const Vector bitangent = Cross(n, tangent) * a.handedness;
+          const Vector m = SampleTexture(*maps_.normalMap, u, v, false) * 2.0 - Vector(1.0);
+          n = (tangent * m.x + bitangent * m.y + n * m.z).GetNormalized();
+        }
+        const Vector albedo = maps_.texture ? SampleTexture(*maps_.texture, u, v) : Vector(0.55, 0.52, 0.48);
+        const Float ambient = 0.12 * (maps_.occlusionMap ? SampleTexture(*maps_.occlusionMap, u, v, false).x : 1.0);
         const Float light =
-            0.12 + 0.85 * std::max(0.0, Dot(n, view_.keyLight)) + 0.25 * std::max(0.0, Dot(n, view_.fillLight));
+            ambient + 0.85 * std::max(0.0, Dot(n, view_.keyLight)) + 0.25 * std::max(0.0, Dot(n, view_.fillLight));
         colour_[at] = albedo * light;
       }
+  }
+
+  // 1 where a triangle was drawn, one byte per pixel.
+  std::vector<std::uint8_t> Coverage() const
+  {
+    std::vector<std::uint8_t> covered(depth_.size());
+    for (size_t i = 0; i < depth_.size(); ++i)
+      covered[i] = depth_[i] < kFar;
+    return covered;
   }
 
   void CopyTo(Image& image) const
@@ -149,7 +199,7 @@ private:
   }
 
   Int32 width_, height_;
-  const Image* texture_;
+  SurfaceMaps maps_;
   ViewSetup view_;
   std::vector<Float> depth_;
   std::vector<Vector> colour_;
@@ -163,8 +213,10 @@ bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNorma
   if (!MakeImage(options.width, options.height, 3, 8, picture, error))
     return false;
   const ViewSetup view = SetupView(options.view);
-  const Camera camera = FitCamera(mesh, view.eye, options.width, options.height);
-  Rasterizer raster(options.width, options.height, mesh.HasUVs() ? options.texture : nullptr, view);
+  const Camera camera = FitCamera(
+    options.frame ? *options.frame : PointBounds(mesh),
+    view.eye, options.width, options.height);
+  Rasterizer raster(options.width, options.height, {mesh.HasUVs() ? options.texture : nullptr}, view);
   for (size_t i = 0; i < mesh.polygons.size(); ++i)
   {
     const CPolygon& poly = mesh.polygons[i];
@@ -185,6 +237,48 @@ bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNorma
       raster.Triangle(corner[0], corner[2], corner[3]);
   }
   raster.CopyTo(picture);
+  return true;
+}
+
+bool RenderTrianglePreview(const TriangleMesh& mesh, const PreviewOptions& options, Image& picture,
+                           std::string& error, std::vector<std::uint8_t>* coverage)
+{
+  if (!MakeImage(options.width, options.height, 3, 8, picture, error))
+    return false;
+  const bool hasUVs = mesh.HasUVs();
+  if (options.normalMap && (!hasUVs || mesh.tangents.empty()))
+  {
+    error = "a normal map needs a mesh with UVs and tangents";
+    return false;
+  }
+  const ViewSetup view = SetupView(options.view);
+  const Camera camera = FitCamera(
+    options.frame ? *options.frame : BoundingBox(mesh),
+    view.eye, options.width, options.height);
+  const SurfaceMaps maps{hasUVs ? options.texture : nullptr, hasUVs ? options.normalMap : nullptr,
+                         hasUVs ? options.occlusionMap : nullptr};
+  Rasterizer raster(options.width, options.height, maps, view);
+  for (std::size_t t = 0; t < mesh.TriangleCount(); ++t)
+  {
+    Corner corner[3];
+    for (int k = 0; k < 3; ++k)
+    {
+      const std::uint32_t v = mesh.indices[3 * t + std::size_t(k)];
+      corner[k].screen = camera.Project(mesh.Position(v));
+      corner[k].normal = mesh.Normal(v);
+      if (hasUVs)
+        corner[k].uv = Vector(mesh.uvs[2 * v], mesh.uvs[2 * v + 1], 0.0);
+      if (!mesh.tangents.empty())
+      {
+        corner[k].tangent = mesh.Tangent(v);
+        corner[k].handedness = mesh.Handedness(v);
+      }
+    }
+    raster.Triangle(corner[0], corner[1], corner[2]);
+  }
+  raster.CopyTo(picture);
+  if (coverage)
+    *coverage = raster.Coverage();
   return true;
 }
 

@@ -2,9 +2,14 @@
 // viewer: a z-buffered rasteriser with a key light, fill light and ambient.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "host/geometry/mesh_data.h"
+#include "host/geometry/triangle_mesh.h"
 #include "host/io/png_image.h"
 
 namespace qhost {
@@ -16,7 +21,15 @@ enum class PreviewView
   FrontRight, // in front (+z), to the right (+x), above
   BackLeft,   // the same turned half way round the vertical axis
   Top,        // from above, slightly in front
+  FrontLeft,  // in front, to the left, above
+  BackRight,  // FrontLeft turned half way round the vertical axis
+  Bottom,     // from below, slightly behind
 };
+
+// The six views that together show every side of an object.
+inline constexpr PreviewView kAllSidesViews[] = {PreviewView::FrontRight, PreviewView::BackLeft,
+                                                 PreviewView::Top,        PreviewView::FrontLeft,
+                                                 PreviewView::BackRight,  PreviewView::Bottom};
 
 struct PreviewOptions
 {
@@ -26,11 +39,26 @@ struct PreviewOptions
   // Optional texture looked up with the mesh's UVs: 8-bit sRGB colour or a
   // 16-bit linear height map.
   const Image* texture = nullptr;
+  // Triangle meshes only: a tangent-space normal map (8-bit, as glTF stores
+  // it; needs the mesh's tangents) and a map whose red channel is ambient
+  // occlusion (linear), which darkens the ambient light as a viewer does.
+  const Image* normalMap = nullptr;
+  const Image* occlusionMap = nullptr;
+  // When set, the camera frames this box (low, high corner) instead of the
+  // mesh's own, so pictures of several meshes line up pixel for pixel.
+  std::optional<std::pair<Vector, Vector>> frame;
 };
 
 // Renders mesh seen from options.view; cornerNormals has 4 per polygon. False with a message for a picture size the host cannot make.
 bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options,
                        Image& picture, std::string& error);
+
+// Renders an indexed triangle mesh with its vertex normals, UVs and, when
+// the options give maps, its tangents. coverage, when given, receives one
+// byte per pixel: 1 where the mesh shows. False with a message for a picture
+// size the host cannot make or a normal map without tangents.
+bool RenderTrianglePreview(const TriangleMesh& mesh, const PreviewOptions& options, Image& picture,
+                           std::string& error, std::vector<std::uint8_t>* coverage = nullptr);
 
 // The front-right, back-left and top views side by side in one picture three
 // times options.width wide (options.view is not used).

@@ -1,4 +1,5 @@
 // `quorvane asset` end to end, on the GLB files it writes.
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <gtest/gtest.h>
@@ -103,6 +104,25 @@ TEST(AssetCliTest, LevelsShareColourAndPackedMapsAndEachLighterLevelHasItsNormal
     occlusion += packed.samples[i] / 255.0;
   }
   EXPECT_GT(occlusion / (64 * 64), 0.8);
+}
+
+TEST(AssetCliTest, TheMapsCarryTheFullMeshsShadingOntoTheLightestLevel)
+{
+  TestFolder folder;
+  const CommandResult r = RunQuorvane({"asset", "--out", folder.Path("rock.glb"), "--set", "OXROCK_SUBDIVISIONS=6",
+                                       "--map-size", "512", "--compare", folder.Path("compare.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::vector<std::string> lines = LinesContaining(r.out, "mean difference over six views");
+  ASSERT_EQ(lines.size(), 1u) << r.out;
+  double withMaps = 0.0, withoutMaps = 0.0;
+  ASSERT_EQ(std::sscanf(lines[0].substr(lines[0].find(':') + 1).c_str(), " %lf grey levels with its maps, %lf without",
+                        &withMaps, &withoutMaps),
+            2)
+    << lines[0];
+  EXPECT_GT(withoutMaps, 1.0) << "the lightest level alone visibly loses detail";
+  EXPECT_LT(withMaps, withoutMaps / 3.0) << lines[0];
+  const Image picture = ReadPng(folder.Path("compare.png"));
+  EXPECT_EQ(picture.width, 2 * picture.height) << "six views in three rows";
 }
 
 TEST(AssetCliTest, SplitWritesEveryLevelAsAFileOfItsOwn)

@@ -50,12 +50,17 @@ ElapsedProgress::~ElapsedProgress()
     std::fprintf(stderr, "%s: %.2fs\n", label_.c_str(), SecondsSince(start_));
 }
 
-FractionProgress::FractionProgress(std::string label) : label_(std::move(label)), terminal_(StderrIsTerminal()) {}
+FractionProgress::FractionProgress(std::string label)
+    : label_(std::move(label)), terminal_(StderrIsTerminal()), start_(std::chrono::steady_clock::now())
+{
+}
 
 FractionProgress::~FractionProgress()
 {
   if (terminal_ && lastPercent_ >= 0)
     std::fprintf(stderr, "\r\033[K");
+  if (g_always)
+    std::fprintf(stderr, "%s: %.2fs\n", label_.c_str(), SecondsSince(start_));
 }
 
 void FractionProgress::Update(double fraction)

@@ -31,7 +31,8 @@ private:
   std::thread ticker_;
 };
 
-// A fraction-done bar; Update is called from one thread.
+// A fraction-done bar; Update is called from one thread. With
+// ShowProgressAlways, "<label>: N.Ns" when it ends, as ElapsedProgress.
 class FractionProgress
 {
 public:
@@ -44,6 +45,7 @@ public:
 private:
   std::string label_;
   bool terminal_;
+  std::chrono::steady_clock::time_point start_;
   int lastPercent_ = -1;
 };
 

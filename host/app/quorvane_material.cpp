@@ -91,7 +91,7 @@ Image BakeQuorvaneMaterial(const QuorvaneMaterial& target, const ShaderBakeSetti
   bake.kind = settings.kind;
   bake.positions = positions;
   bake.normals = normals;
-  FractionProgress progress("Baking texture");
+  FractionProgress progress(settings.kind == TextureKind::Height ? "Baking height map" : "Baking texture");
   bake.progress = [&progress](Float fraction) {
     progress.Update(fraction);
     return true;

@@ -81,14 +81,35 @@ RayHit RayScene::Intersect(const Vector& origin, const Vector& direction, float 
   return hit;
 }
 
-bool RayScene::Occluded(const Vector& origin, const Vector& direction, float near, float far) const
+int RayScene::CountOccluded(const Vector& origin, std::span<const Vector> directions, float near, float far) const
 {
   RTCIntersectContext context;
   rtcInitIntersectContext(&context);
-  RTCRay ray = MakeRay(origin, direction, near, far);
-  rtcOccluded1(scene_.get(), &context, &ray);
-  // Embree marks a hit by setting tfar to minus infinity.
-  return ray.tfar < 0.0f;
+  int occluded = 0;
+  for (std::size_t first = 0; first < directions.size(); first += 8)
+  {
+    RTCRay8 rays{};
+    alignas(32) int valid[8] = {};
+    for (std::size_t k = 0; k < 8 && first + k < directions.size(); ++k)
+    {
+      const Vector& d = directions[first + k];
+      valid[k] = -1;
+      rays.org_x[k] = float(origin.x);
+      rays.org_y[k] = float(origin.y);
+      rays.org_z[k] = float(origin.z);
+      rays.dir_x[k] = float(d.x);
+      rays.dir_y[k] = float(d.y);
+      rays.dir_z[k] = float(d.z);
+      rays.tnear[k] = near;
+      rays.tfar[k] = far;
+      rays.mask[k] = std::numeric_limits<unsigned>::max();
+    }
+    rtcOccluded8(valid, scene_.get(), &context, &rays);
+    // Embree marks a hit by setting tfar to minus infinity.
+    for (std::size_t k = 0; k < 8; ++k)
+      occluded += valid[k] && rays.tfar[k] < 0.0f;
+  }
+  return occluded;
 }
 
 } // namespace qhost

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 
 #include "host/geometry/triangle_mesh.h"
 
@@ -36,8 +37,9 @@ public:
   // direction need not be unit length (distance is in its units). Safe to
   // call from many threads at once.
   RayHit Intersect(const Vector& origin, const Vector& direction, float near, float far) const;
-  // Whether that ray hits anything; cheaper than Intersect.
-  bool Occluded(const Vector& origin, const Vector& direction, float near, float far) const;
+  // How many of the rays from origin along directions hit anything between
+  // near and far; traced eight at a time, which is cheaper than one by one.
+  int CountOccluded(const Vector& origin, std::span<const Vector> directions, float near, float far) const;
 
 private:
   std::unique_ptr<RTCDeviceTy, void (*)(RTCDeviceTy*)> device_;

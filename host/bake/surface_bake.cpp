@@ -88,16 +88,15 @@ float OcclusionAt(const TriangleMesh& mesh, const RayScene& rays, std::size_t v,
   const std::uint32_t seed = PositionSeed(mesh, v);
   const Float turn = UnitFloat(seed);
   const Float jitter = UnitFloat(Hash(seed));
-  int open = 0;
+  Vector directions[kOcclusionRays];
   for (int k = 0; k < kOcclusionRays; ++k)
   {
     const Float radial = (k + jitter) / kOcclusionRays;
     const Float angle = 2.0 * std::numbers::pi * (k * (std::numbers::phi - 1.0) + turn);
     const Float r = std::sqrt(radial);
-    const Vector direction = u * (r * std::cos(angle)) + w * (r * std::sin(angle)) + n * std::sqrt(1.0 - radial);
-    open += !rays.Occluded(origin, direction, 0.0f, reach);
+    directions[k] = u * (r * std::cos(angle)) + w * (r * std::sin(angle)) + n * std::sqrt(1.0 - radial);
   }
-  return float(open) / kOcclusionRays;
+  return float(kOcclusionRays - rays.CountOccluded(origin, directions, 0.0f, reach)) / kOcclusionRays;
 }
 
 std::vector<float> VertexOcclusion(const TriangleMesh& mesh, const RayScene& rays)
@@ -136,7 +135,8 @@ Image BakeNormalMap(const TriangleMesh& detailed, const RayScene& detailedRays, 
     const Vector bitangent = Cross(n, tangent) * Float(target.Handedness(target.indices[3 * std::size_t(t)]));
 
     const RayHit outwards = detailedRays.Intersect(p, n, 0.0f, search);
-    const RayHit inwards = detailedRays.Intersect(p, -n, 0.0f, search);
+    // Inwards only a nearer hit than the outward one counts.
+    const RayHit inwards = detailedRays.Intersect(p, -n, 0.0f, outwards ? outwards.distance : search);
     const RayHit& hit = !inwards || (outwards && outwards.distance <= inwards.distance) ? outwards : inwards;
     if (!hit)
       return Vector(0.0, 0.0, 1.0);

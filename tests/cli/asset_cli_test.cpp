@@ -1,6 +1,7 @@
 // `quorvane asset` end to end, on the GLB files it writes.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
@@ -160,6 +161,49 @@ TEST(AssetCliTest, TheValidatorFindsNeitherErrorsNorWarnings)
     GTEST_SKIP() << "glTF validator not installed";
   ASSERT_EQ(v.exitCode, 0) << v.out << v.err;
   EXPECT_EQ(LinesContaining(v.out, " 0 errors, 0 warnings").size(), 5u) << v.out;
+}
+
+// The mean of every channel of a PNG file.
+double MeanSample(const std::string& path)
+{
+  const Image image = ReadPng(path);
+  double sum = 0.0;
+  for (const std::uint16_t sample : image.samples)
+    sum += sample;
+  return sum / double(image.samples.size());
+}
+
+TEST(AssetCliTest, APresetGivesItsShapeAndItsMaterialToTheAsset)
+{
+  TestFolder folder;
+  for (const char* preset : {"", "asteroid"})
+  {
+    std::vector<std::string> args{"asset", "--out", folder.Path(std::string(preset) + "rock.glb"), "--map-size", "64",
+                                  "--maps-out"};
+    if (*preset)
+      args.insert(args.end(), {"--preset", preset});
+    const CommandResult r = RunQuorvane(args);
+    ASSERT_EQ(r.exitCode, 0) << preset << ": " << r.err;
+  }
+  EXPECT_NE(LoadGlb(folder.Path("rock.glb")).accessors[0].count,
+            LoadGlb(folder.Path("asteroidrock.glb")).accessors[0].count);
+  EXPECT_GT(std::abs(MeanSample(folder.Path("rock_basecolor.png")) -
+                     MeanSample(folder.Path("asteroidrock_basecolor.png"))),
+            2.0)
+    << "the preset's material colours the base colour map";
+}
+
+TEST(AssetCliTest, AMeshWithoutUVsIsRefusedAndNothingIsWritten)
+{
+  TestFolder folder;
+  {
+    std::ofstream obj(folder.Path("tetra.obj"));
+    obj << "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n";
+  }
+  const CommandResult r = RunQuorvane({"asset", "--input", folder.Path("tetra.obj"), "--out", folder.Path("rock.glb")});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("no UVs"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(folder.Path("rock.glb")));
 }
 
 TEST(AssetCliTest, BadOptionsAreRefusedBeforeAnythingIsWritten)

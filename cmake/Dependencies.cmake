@@ -8,6 +8,9 @@ find_package(TinyGLTF REQUIRED)
 find_package(tinyobjloader REQUIRED)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+# Debian builds cpp-httplib as a compiled library: its pkg-config file brings
+# the library and the feature macros it was built with.
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 
 # Debian's OpenSubdiv CMake config names a static library the package does not
 # ship, so find the CPU library and headers directly.

@@ -6,8 +6,10 @@
 # Only missing packages are installed (apt-get update runs once, and only when
 # something is missing), so running it again does nothing. Works as root, or
 # through sudo for other users. The Khronos glTF validator used by the glTF
-# tests is fetched with npm when the registry is reachable; without it those
-# tests are skipped.
+# tests, and the workbench's npm packages (three for its 3D view,
+# puppeteer-core for its browser test; pinned in web/package-lock.json), are
+# fetched with npm when the registry is reachable; without them the glTF
+# tests and the browser test are skipped and the workbench shows pictures.
 set -euo pipefail
 
 readonly script_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -17,7 +19,7 @@ readonly packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libosd-dev libtinygltf-dev libtinyobjloader-dev nlohmann-json3-dev libcli11-dev
   libpng-dev libstb-dev libnoise-dev libcairo2-dev libembree-dev libtbb-dev libmeshoptimizer-dev
-  poppler-utils clang-14 libclang-rt-14-dev
+  poppler-utils clang-14 libclang-rt-14-dev libcpp-httplib-dev chromium
 )
 
 as_root() {
@@ -63,4 +65,17 @@ elif mkdir -p "${validator_dir}" &&
   echo "setup: glTF validator installed in ${validator_dir}"
 else
   echo "setup: glTF validator not available (npm registry unreachable?); glTF validation tests will be skipped"
+fi
+
+# The workbench's packages, exactly as web/package-lock.json pins them; CMake
+# copies three's files beside the page, the browser test runs puppeteer-core.
+readonly web_dir="${QV_WEB_MODULES_DIR:-${HOME}/.cache/quorvane/web}"
+if [[ -f "${web_dir}/package-lock.json" ]] && cmp -s "${web_dir}/package-lock.json" "${script_dir}/../web/package-lock.json" &&
+  [[ -d "${web_dir}/node_modules/three" ]]; then
+  echo "setup: workbench packages are installed"
+elif mkdir -p "${web_dir}" && cp "${script_dir}/../web/package.json" "${script_dir}/../web/package-lock.json" "${web_dir}/" &&
+  timeout 300 npm ci --prefix "${web_dir}" --no-audit --no-fund --silent >/dev/null 2>&1; then
+  echo "setup: workbench packages installed in ${web_dir}"
+else
+  echo "setup: workbench packages not available (npm registry unreachable?); the browser test will be skipped"
 fi

@@ -126,26 +126,6 @@ AttributeView SetLayerCount(NodeCore& node, const GeneratorControls& controls, A
   }
 }
 
-// The generator's layer parameters carry no identifiers of their own; show
-// the ones --set accepts for them.
-void NameLayerParameters(NodeCore& node, AttributeView& view)
-{
-  DescriptionImpl description;
-  if (!BuildDescription(node, description))
-    return;
-  for (Int32 layer = 1;; ++layer)
-  {
-    const std::vector<DescElement> elements = LayerElements(description.Elements(), layer);
-    if (elements.empty())
-      return;
-    for (AttributeGroup& group : view.groups)
-      for (AttributeElement& shown : group.elements)
-        for (const DescElement& e : elements)
-          if (shown.id == e.id)
-            shown.ident = e.settings.GetString(kDescIdent);
-  }
-}
-
 int RunDescribe(const std::string& folder, const DescribeOptions& options)
 {
   const MeshFileFrame frame = ResolveFileFrame(options.units);

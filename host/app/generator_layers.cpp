@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "host/app/app_context.h"
+#include "host/description/description_impl.h"
 
 namespace qhost::app {
 namespace {
@@ -71,6 +72,24 @@ bool ParseLayerName(const std::string& name, Int32& layer, std::string& rest)
     return false;
   rest = name.substr(dot + 1);
   return true;
+}
+
+void NameLayerParameters(NodeCore& node, AttributeView& view)
+{
+  DescriptionImpl description;
+  if (!BuildDescription(node, description))
+    return;
+  for (Int32 layer = 1;; ++layer)
+  {
+    const std::vector<DescElement> elements = LayerElements(description.Elements(), layer);
+    if (elements.empty())
+      return;
+    for (AttributeGroup& group : view.groups)
+      for (AttributeElement& shown : group.elements)
+        for (const DescElement& e : elements)
+          if (shown.id == e.id)
+            shown.ident = e.settings.GetString(kDescIdent);
+  }
 }
 
 } // namespace qhost::app

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/core/description_resource.h"
+#include "host/description/attribute_view.h"
 
 namespace qhost::app {
 
@@ -32,6 +33,10 @@ GeneratorControls FindGeneratorControls(const std::vector<DescElement>& descript
 // underscores (OXROCK_LAYER_STRENGTH, OXROCK_LAYER_USE_LAYER). Empty when
 // there is no such layer.
 std::vector<DescElement> LayerElements(const std::vector<DescElement>& description, Int32 layer);
+
+// The generator's layer parameters carry no identifiers of their own: gives
+// the view's layer parameters the ones --set accepts for them.
+void NameLayerParameters(NodeCore& node, AttributeView& view);
 
 // "layerK.NAME" split into K and NAME; false for any other name.
 bool ParseLayerName(const std::string& name, Int32& layer, std::string& rest);

@@ -13,6 +13,7 @@
 #include "host/app/presets_command.h"
 #include "host/app/progress.h"
 #include "host/app/rock_command.h"
+#include "host/app/serve_command.h"
 #include "host/app/texture_command.h"
 #include "quorvane_version.h"
 #include "host/io/atomic_file.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv)
   qhost::app::AddBatchCommand(app, argv[0], pluginsOption);
   qhost::app::AddTextureCommand(app, argv[0], pluginsOption);
   qhost::app::AddAssetCommand(app, argv[0], pluginsOption);
+  qhost::app::AddServeCommand(app, argv[0], pluginsOption);
   qhost::app::AddNoiseGalleryCommand(app);
   qhost::app::AddInspectCommand(app);
   try

@@ -269,12 +269,14 @@ void ApplyAssignment(BaseList2D* node, const std::vector<DescElement>& elements,
   if (!(value == typed))
   {
     const Int32 unit = element->settings.GetInt32(DESC_UNIT);
-    std::cerr << "quorvane: warning: --set " << assignment.text << ": " << element->settings.GetString(DESC_NAME)
-              << " is limited to "
-              << FormatRange(ElementLimit(element->settings, DESC_MIN), ElementLimit(element->settings, DESC_MAX),
-                             element->Type(), unit, context.lengthUnit)
-              << "; "
-              << FormatValue(typed, element->Type(), unit, context.lengthUnit) << " given, "
+    const std::string limited =
+        element->settings.GetString(DESC_NAME) + " is limited to " +
+        FormatRange(ElementLimit(element->settings, DESC_MIN), ElementLimit(element->settings, DESC_MAX),
+                    element->Type(), unit, context.lengthUnit) +
+        "; " + FormatValue(typed, element->Type(), unit, context.lengthUnit) + " given";
+    if (context.refuseBeyondLimits)
+      throw UsageError(limited + ", nothing changed");
+    std::cerr << "quorvane: warning: --set " << assignment.text << ": " << limited << ", "
               << FormatValue(value, element->Type(), unit, context.lengthUnit) << " used\n";
   }
   node->SetParameter(DescID(element->id[0]), value, DESCFLAGS_SET::USERINTERACTION);

@@ -31,6 +31,9 @@ struct AssignmentContext
   // The node a link parameter's text names; throws UsageError listing the
   // names it knows. Without it, links cannot be set.
   std::function<BaseList2D*(const DescElement&, const std::string&)> linkByName;
+  // A value beyond the element's limits is refused (UsageError) instead of
+  // held at the limit with a warning.
+  bool refuseBeyondLimits = false;
 };
 
 // The element a name refers to: its numeric ID, its identifier (kDescIdent) or
@@ -57,8 +60,8 @@ bool ParseLength(std::string_view text, const LengthUnit& unit, Float& hostUnits
 GeData ClampToLimits(const DescElement& element, const GeData& value);
 
 // Finds, parses, clamps and sets one assignment on node; a clamped value is
-// reported on stderr with the value given and the value used. Throws
-// UsageError.
+// reported on stderr with the value given and the value used, or refused when
+// the context says so. Throws UsageError.
 void ApplyAssignment(BaseList2D* node, const std::vector<DescElement>& elements, const Assignment& assignment,
                      const AssignmentContext& context = {});
 

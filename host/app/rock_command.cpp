@@ -7,6 +7,7 @@
 
 #include "host/app/app_context.h"
 #include "host/app/file_units.h"
+#include "host/app/mesh_size.h"
 #include "host/app/output_check.h"
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
@@ -88,23 +89,6 @@ void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<co
   if (!rendered)    throw std::runtime_error(options.preview + ": " + error);
   if (!WritePng(options.preview, picture, error))
     throw std::runtime_error(error);
-}
-
-// "2.68 x 2.71 x 2.66 m": the mesh's bounding box in metres.
-std::string SizeInMetres(const MeshData& mesh)
-{
-  if (mesh.points.empty())
-    return "empty";
-  Vector low = mesh.points.front(), high = low;
-  for (const Vector& p : mesh.points)
-  {
-    low = Vector(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
-    high = Vector(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
-  }
-  const Vector size = (high - low) / kMetre.hostUnits;
-  char text[96];
-  std::snprintf(text, sizeof(text), "%.2f x %.2f x %.2f m", size.x, size.y, size.z);
-  return text;
 }
 
 void RunRock(const RockOptions& options, const std::string& pluginsFolder)

@@ -112,14 +112,14 @@ void RockScene::RebuildDescription()
   elements_ = description.Elements();
 }
 
-void RockScene::PressGeneratorButton(Int32 id)
+void RockScene::Press(Int32 id)
 {
   PressButton(Node(generator_), id);
   RebuildDescription();
 }
 
-void RockScene::AddLayer() { PressGeneratorButton(controls_.addLayer); }
-void RockScene::RemoveLayer() { PressGeneratorButton(controls_.removeLayer); }
+void RockScene::AddLayer() { Press(controls_.addLayer); }
+void RockScene::RemoveLayer() { Press(controls_.removeLayer); }
 
 void RockScene::CheckLayerButtonPresses(int add, int remove) const
 {

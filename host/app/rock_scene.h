@@ -35,11 +35,15 @@ public:
 
   BaseDocument* Document() const { return doc_; }
   BaseObject* Generator() const { return generator_; }
+  // The generator's description as last built (after every button press).
+  const std::vector<DescElement>& Elements() const { return elements_; }
 
   // Presses the add or remove layer button, then rebuilds the description so
   // that a new layer receives its initial values.
   void AddLayer();
   void RemoveLayer();
+  // Presses any of the generator's buttons, then rebuilds the description.
+  void Press(Int32 id);
   // Refuses, naming the options, layer button presses that would take the
   // layer count outside the generator's limits.
   void CheckLayerButtonPresses(int add, int remove) const;
@@ -67,7 +71,6 @@ public:
 
 private:
   RockScene(BaseDocument* doc, BaseObject* generator, BaseObject* child);
-  void PressGeneratorButton(Int32 id);
   void RebuildDescription();
   BaseList2D* SelectionNamed(const Assignment& assignment, const std::string& name) const;
 

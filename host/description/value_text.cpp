@@ -12,16 +12,28 @@ namespace {
 
 String WithUnit(Float value, Int32 unit, const LengthUnit& lengthUnit)
 {
+  const String number = FormatNumber(DisplayNumber(value, unit, lengthUnit));
   switch (unit)
   {
-    case DESC_UNIT_PERCENT: return FormatNumber(value * 100.0) + "%";
-    case DESC_UNIT_DEGREE: return FormatNumber(value * 180.0 / std::numbers::pi) + "\u00b0";
-    case DESC_UNIT_METER: return FormatNumber(value / lengthUnit.hostUnits).append(" ").append(lengthUnit.symbol);
-    default: return FormatNumber(value);
+    case DESC_UNIT_PERCENT: return number + "%";
+    case DESC_UNIT_DEGREE: return number + "\u00b0";
+    case DESC_UNIT_METER: return String(number).append(" ").append(lengthUnit.symbol);
+    default: return number;
   }
 }
 
 } // namespace
+
+Float DisplayNumber(Float stored, Int32 unit, const LengthUnit& lengthUnit)
+{
+  switch (unit)
+  {
+    case DESC_UNIT_PERCENT: return stored * 100.0;
+    case DESC_UNIT_DEGREE: return stored * 180.0 / std::numbers::pi;
+    case DESC_UNIT_METER: return stored / lengthUnit.hostUnits;
+    default: return stored;
+  }
+}
 
 String FormatNumber(Float value)
 {

@@ -10,6 +10,10 @@ namespace qhost {
 // A Float with at most four decimals, trailing zeros dropped ("0.25", "100").
 String FormatNumber(Float value);
 
+// A stored Float as the number shown for unit: percent from a fraction,
+// degrees from radians, lengths from host units in lengthUnit.
+Float DisplayNumber(Float stored, Int32 unit, const LengthUnit& lengthUnit = kMetre);
+
 // value shown for an element of type dtype (DTYPE_*) with unit (DESC_UNIT_*
 // or 0); lengths, stored in host units, are shown in lengthUnit. The empty
 // string for no value.

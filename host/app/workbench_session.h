@@ -1,0 +1,125 @@
+// The scene the workbench server shows: one rock (a Quorvane Maker with its
+// child) and its Quorvane material, shared by every page connected to the
+// server. Requests change it under one lock, so two tabs see the same scene
+// and never interleave inside a change; every change asks the build queue
+// for a new build, quick while the user drags and full when they let go, and
+// a build that a newer change overtook is dropped.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "host/app/quorvane_material.h"
+#include "host/app/rock_scene.h"
+#include "host/geometry/mesh_data.h"
+#include "host/inspect/mesh_report.h"
+#include "host/io/png_image.h"
+#include "host/serve/build_queue.h"
+#include "host/serve/json_request.h"
+#include "host/serve/workdir.h"
+
+namespace qhost::app {
+
+struct WorkbenchLimits
+{
+  // The largest rock a build may make; a change that would exceed it is
+  // refused, and a loaded scene beyond it is not built.
+  std::int64_t maxPolygons = 2'000'000;
+  // Subdivision level of the quick builds while dragging (at most the
+  // chosen one).
+  int workingSubdivisions = 2;
+  // Side of the baked texture in quick and full builds.
+  int workingTextureSize = 256;
+  int finalTextureSize = 1024;
+  // Width of the preview picture (the page's view without three.js).
+  int previewWidth = 800;
+};
+
+// What a finished build left: the rock, its figures and the files served.
+struct BuildOutcome
+{
+  std::uint64_t generation = 0;
+  bool final = false;
+  std::string error; // why the build made no rock; the rest is empty then
+  double seconds = 0.0;
+  std::vector<std::string> console; // lines written during the build
+  MeshData mesh;
+  std::vector<Vector> normals;
+  std::optional<Image> texture;
+  MeshReport report;
+  std::string size;
+  std::vector<std::uint8_t> glb;
+  std::vector<std::uint8_t> preview; // PNG
+};
+
+class WorkbenchSession
+{
+public:
+  WorkbenchSession(RockScene scene, Workdir workdir, WorkbenchLimits limits);
+  ~WorkbenchSession();
+  WorkbenchSession(const WorkbenchSession&) = delete;
+  WorkbenchSession& operator=(const WorkbenchSession&) = delete;
+
+  // Both attribute-manager views and the view settings.
+  nlohmann::json Describe();
+  // {"node": "generator"|"shader", "id": ID, "value": ..., "final": bool}:
+  // sets one parameter; a refused value changes nothing.
+  nlohmann::json Set(const JsonRequest& request);
+  // {"node": ..., "id": ID}: presses an enabled button; returns the console
+  // lines it wrote.
+  nlohmann::json Press(const JsonRequest& request);
+  // {"texture": bool}: whether builds bake the material onto the rock.
+  nlohmann::json SetTexture(const JsonRequest& request);
+  // {"path": NAME}: scene files inside the working folder.
+  nlohmann::json Save(const JsonRequest& request);
+  nlohmann::json Load(const JsonRequest& request);
+  nlohmann::json SceneFiles() const;
+
+  // The newest published build once its generation is above after, or the
+  // current one when timeoutMs pass first; null before the first build.
+  std::shared_ptr<const BuildOutcome> WaitForBuild(std::uint64_t after, int timeoutMs);
+  // The newest published build (null before the first one).
+  std::shared_ptr<const BuildOutcome> Latest();
+  // Waits until the newest request has been built (tests, shutdown).
+  void WaitIdle() { queue_.WaitIdle(); }
+
+  // The rock of outcome as a mesh file of the format extension names (".obj",
+  // ".ply", ".glb"), with the texture when it has one.
+  std::vector<std::uint8_t> MeshFile(const BuildOutcome& outcome, const std::string& extension);
+
+  static nlohmann::json Summary(const BuildOutcome& outcome);
+
+private:
+  void Build(const BuildTicket& ticket);
+  std::shared_ptr<BuildOutcome> BuildLocked(const BuildTicket& ticket);
+  void FinishOutputs(BuildOutcome& outcome, const BuildTicket& ticket);
+  void Publish(std::shared_ptr<const BuildOutcome> outcome);
+  BaseList2D* Node(const std::string& name);
+  void CheckBuildSize(Int32 level) const;
+
+  const Workdir workdir_;
+  const WorkbenchLimits limits_;
+  const std::filesystem::path scratch_; // private folder for files written before they are served
+  std::atomic<std::uint64_t> downloads_{0}; // names the files of concurrent downloads apart
+
+  std::mutex sceneMutex_; // guards everything below up to the results
+  std::optional<RockScene> scene_;
+  QuorvaneMaterial material_;
+  bool texture_ = false;
+  std::int64_t builtPolygons_ = 0; // of the last build at builtLevel_
+  Int32 builtLevel_ = -1;
+
+  std::mutex resultMutex_;
+  std::condition_variable resultChanged_;
+  std::shared_ptr<const BuildOutcome> latest_;
+
+  BuildQueue queue_; // last: its thread stops before the scene goes
+};
+
+} // namespace qhost::app

@@ -85,7 +85,7 @@ void RunServe(const ServeOptions& options, const std::string& pluginsFolder, con
 
   httplib::Server server;
   StopOnSignal stop(server);
-  WorkbenchSession session(PrepareRockScene(options.rock, job), std::move(workdir), options.limits);
+  WorkbenchSession session(PrepareRockScene(options.rock, job, pluginsFolder), std::move(workdir), options.limits);
   const int port = options.port == 0 ? server.bind_to_any_port(options.host)
                                      : (server.bind_to_port(options.host, options.port) ? options.port : -1);
   if (port < 0)

@@ -1,5 +1,6 @@
 #include "host/app/serve_command.h"
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -44,30 +45,32 @@ class StopOnSignal
 public:
   explicit StopOnSignal(httplib::Server& server)
   {
-    sigemptyset(&signals_);
+    sigset_t signals;
+    sigemptyset(&signals);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-      sigaddset(&signals_, signal);
+      sigaddset(&signals, signal);
     // Blocked before any other thread starts, so every thread inherits it.
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    waiter_ = std::thread([this, &server] {
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    waiter_ = std::thread([this, &server, signals] {
       int signal = 0;
-      sigwait(&signals_, &signal);
-      if (signal != SIGUSR1)
+      sigwait(&signals, &signal);
+      if (!ending_)
         std::cout << "quorvane: stopping the workbench" << std::endl;
       server.stop();
     });
   }
   ~StopOnSignal()
   {
-    // Wakes the waiter when the server ended on its own.
-    sigaddset(&signals_, SIGUSR1);
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    pthread_kill(waiter_.native_handle(), SIGUSR1);
+    // The server ended on its own: wake the waiter with a signal it takes.
+    ending_ = true;
+    pthread_kill(waiter_.native_handle(), SIGTERM);
     waiter_.join();
   }
+  StopOnSignal(const StopOnSignal&) = delete;
+  StopOnSignal& operator=(const StopOnSignal&) = delete;
 
 private:
-  sigset_t signals_;
+  std::atomic<bool> ending_{false};
   std::thread waiter_;
 };
 
@@ -98,7 +101,6 @@ void RunServe(const ServeOptions& options, const std::string& pluginsFolder, con
             << std::flush;
   if (!server.listen_after_bind())
     throw std::runtime_error("the server stopped with an error");
-  session.WaitIdle();
 }
 
 } // namespace

@@ -86,8 +86,6 @@ public:
   std::shared_ptr<const BuildOutcome> WaitForBuild(std::uint64_t after, int timeoutMs);
   // The newest published build (null before the first one).
   std::shared_ptr<const BuildOutcome> Latest();
-  // Waits until the newest request has been built (tests, shutdown).
-  void WaitIdle() { queue_.WaitIdle(); }
 
   // The rock of outcome as a mesh file of the format extension names (".obj",
   // ".ply", ".glb"), with the texture when it has one.

@@ -208,6 +208,30 @@ TEST(ServeCli, DownloadsAreMeshFilesOfTheCurrentRock)
   EXPECT_EQ(client.Get("/api/download?format=exe")->status, 400);
 }
 
+TEST(ServeCli, TheBakedTextureFollowsTheBuilds)
+{
+  TestFolder folder;
+  WorkbenchServer server({"--workdir", folder.Path("")});
+  ASSERT_TRUE(server.Started());
+  EXPECT_FALSE(server.BuildAfter(0)["textured"].get<bool>());
+  const std::string plain = server.Client().Get("/api/mesh.glb")->body;
+  EXPECT_EQ(plain.find("image/png"), std::string::npos);
+  ASSERT_EQ(server.Post("/api/texture", {{"texture", true}}).status, 200);
+  EXPECT_TRUE(server.NewestBuild()["textured"].get<bool>());
+  EXPECT_EQ(server.Get("/api/describe").body["texture"], true);
+  const std::string textured = server.Client().Get("/api/mesh.glb")->body;
+  EXPECT_NE(textured.find("image/png"), std::string::npos);
+  // While dragging, the texture is baked smaller.
+  ASSERT_EQ(server.Post("/api/set", Set(kStrength, 70, false)).status, 200);
+  const json quick = server.NewestBuild();
+  EXPECT_TRUE(quick["textured"].get<bool>());
+  EXPECT_LT(server.Client().Get("/api/mesh.glb")->body.size(), textured.size());
+  ASSERT_EQ(server.Post("/api/texture", {{"texture", false}}).status, 200);
+  EXPECT_FALSE(server.NewestBuild()["textured"].get<bool>());
+  EXPECT_EQ(server.Post("/api/texture", {{"texture", "yes"}}).status, 400);
+  EXPECT_EQ(server.Stop(), 0) << server.Errors();
+}
+
 // Two pages changing the scene at once, while builds run: every change
 // lands whole, and the server stays sound (the TSan build checks the
 // locking).

@@ -134,6 +134,19 @@ TEST(NormalMapBake, ADisplacedSphereBakedOntoASphereDecodesToItsExactNormals)
   EXPECT_LT(errors[errors.size() * 99 / 100], 2.5);
 }
 
+TEST(NormalMapBake, TheMapDoesNotDependOnTheThreadCount)
+{
+  const TriangleMesh detailed = DisplacedSphere(64, 8.0);
+  const TriangleMesh plain = DisplacedSphere(16, 0.0);
+  const RayScene rays(detailed);
+  SurfaceBakeOptions options;
+  options.size = 64;
+  options.threads = 1;
+  const Image one = BakeNormalMap(detailed, rays, plain, options);
+  options.threads = 5;
+  EXPECT_EQ(BakeNormalMap(detailed, rays, plain, options).samples, one.samples);
+}
+
 TEST(OcclusionBake, AConvexShapeIsUnoccludedEverywhere)
 {
   const TriangleMesh sphere = DisplacedSphere(32, 0.0);

@@ -128,6 +128,14 @@ AssetJob CheckOptions(const AssetOptions& options)
     for (const std::string& path : job.normalPaths)
       CheckOutputPath(path, "--maps-out");
   }
+  std::vector<NamedOutput> outputs = {
+    {"--out", options.out}, {"--maps-out", job.baseColorPath}, {"--maps-out", job.packedPath}};
+  for (const std::string& path : job.splitPaths)
+    outputs.push_back({"--split", path});
+  for (const std::string& path : job.normalPaths)
+    outputs.push_back({"--maps-out", path});
+  outputs.push_back({"--compare", options.compare});
+  CheckDistinctOutputs(outputs);
   return job;
 }
 
@@ -147,14 +155,14 @@ AssetImages BakeMaps(const AssetOptions& options, RockScene& scene, const MeshDa
                      std::vector<TriangleMesh>& levels)
 {
   AssetImages images;
-  SurfaceBakeOptions bake;
-  bake.size = options.mapSize;
   const RayScene fullLevelRays(levels.front());
   for (std::size_t level = 1; level < levels.size(); ++level)
   {
     ComputeVertexTangents(levels[level]);
     FractionProgress progress("Baking the normal map of LOD" + std::to_string(level));
-    bake.progress = [&](Float fraction) {
+    SurfaceBakeOptions bake;
+    bake.size = options.mapSize;
+    bake.progress = [&progress](Float fraction) {
       progress.Update(fraction);
       return true;
     };
@@ -163,6 +171,8 @@ AssetImages BakeMaps(const AssetOptions& options, RockScene& scene, const MeshDa
   std::vector<float> occlusion;
   {
     ElapsedProgress progress("Baking occlusion");
+    SurfaceBakeOptions bake;
+    bake.size = options.mapSize;
     occlusion = BakeOcclusion(levels.front(), fullLevelRays, bake);
   }
   // Colour and height come from the rock's material over the full mesh's
@@ -208,10 +218,15 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
   FlushConsole();
   if (!rock.HasUVs())
     throw UsageError("the rock has no UVs; an asset's levels and maps need a UV layout");
+  const std::vector<Vector> normals = scene.CornerNormals(rock);
+  std::string error;
+  // Simplification and ray casting need finite points and valid indices.
+  if (!ValidateMeshForWrite(rock, normals, error))
+    throw std::runtime_error("the rock cannot be made into an asset: " + error);
   std::vector<TriangleMesh> levels;
   {
     ElapsedProgress progress("Simplifying " + std::to_string(job.fractions.size()) + " levels of detail");
-    levels = BuildLodChain(TrianglesOfPolygons(rock, scene.CornerNormals(rock)), job.fractions);
+    levels = BuildLodChain(TrianglesOfPolygons(rock, normals), job.fractions);
   }
   const AssetImages images = BakeMaps(options, scene, rock, levels);
   FlushConsole();
@@ -234,7 +249,6 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
   maps.occlusionRoughnessMetalness = pngs.occlusionRoughnessMetalness;
   const std::string name = std::filesystem::path(options.out).stem().string();
   OutputGroup outputs;
-  std::string error;
   {
     ElapsedProgress progress("Writing " + options.out);
     if (!WriteAssetGlb(options.out, assetLevels, maps, name, error))

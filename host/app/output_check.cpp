@@ -26,4 +26,23 @@ void CheckOutputPath(const std::string& path, const std::string& option)
     fail("folder " + folder.string() + " is not writable");
 }
 
+void CheckDistinctOutputs(const std::vector<NamedOutput>& outputs)
+{
+  namespace fs = std::filesystem;
+  std::vector<fs::path> resolved(outputs.size());
+  for (std::size_t i = 0; i < outputs.size(); ++i)
+  {
+    if (outputs[i].path.empty())
+      continue;
+    std::error_code ec;
+    resolved[i] = fs::weakly_canonical(outputs[i].path, ec);
+    if (ec)
+      resolved[i] = fs::absolute(outputs[i].path).lexically_normal();
+    for (std::size_t j = 0; j < i; ++j)
+      if (!outputs[j].path.empty() && resolved[j] == resolved[i])
+        throw UsageError(outputs[i].option + " " + outputs[i].path + ": is the same file as " + outputs[j].option +
+                         " " + outputs[j].path);
+  }
+}
+
 } // namespace qhost::app

@@ -58,12 +58,17 @@ RockJob CheckOptions(const RockOptions& options)
   if (job.colorTexture && !IsGltfPath(options.out))
     throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
   CheckOutputPath(options.out, "--out");
-  if (options.texture && !job.colorTexture)
-    CheckOutputPath(HeightMapPathBeside(options.out), "--texture-mode height");
+  const std::string heightPath = options.texture && !job.colorTexture ? HeightMapPathBeside(options.out) : "";
+  if (!heightPath.empty())
+    CheckOutputPath(heightPath, "--texture-mode height");
   if (!options.preview.empty())
     CheckOutputPath(options.preview, "--preview");
   if (!options.save.empty())
     CheckOutputPath(options.save, "--save");
+  CheckDistinctOutputs({{"--out", options.out},
+                        {"--texture-mode height", heightPath},
+                        {"--preview", options.preview},
+                        {"--save", options.save}});
   return job;
 }
 

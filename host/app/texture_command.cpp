@@ -71,6 +71,7 @@ int RunTexture(const TextureOptions& options, const std::string& pluginsFolder)
   CheckOutputPath(options.out, "--out");
   if (!options.save.empty())
     CheckOutputPath(options.save, "--save");
+  CheckDistinctOutputs({{"--out", options.out}, {"--save", options.save}});
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
       throw UsageError(status.error);

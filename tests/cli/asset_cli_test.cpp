@@ -218,6 +218,7 @@ TEST(AssetCliTest, BadOptionsAreRefusedBeforeAnythingIsWritten)
     {"--out", folder.Path("no/such/folder/rock.glb")},
     {"--out", folder.Path("rock.glb"), "--texture-set", "NO_SUCH_PARAMETER=1"},
     {"--out", folder.Path("rock.glb"), "--map-size", "8"},
+
   };
   for (const std::vector<std::string>& options : refused)
   {

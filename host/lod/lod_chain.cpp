@@ -1,6 +1,9 @@
 #include "host/lod/lod_chain.h"
 
+#include <algorithm>
+#include <array>
 #include <cassert>
+#include <tuple>
 #include <cmath>
 #include <meshoptimizer.h>
 
@@ -22,8 +25,8 @@ void RemapStream(std::vector<T>& stream, std::size_t components, std::span<const
   stream.swap(remapped);
 }
 
-// Area-weighted normals shared by all vertices at one position.
-void RecomputeNormals(TriangleMesh& mesh)
+// For every vertex, the first vertex at the same position.
+std::vector<unsigned> SamePosition(const TriangleMesh& mesh)
 {
   const std::size_t vertexCount = mesh.VertexCount();
   std::vector<unsigned> samePosition(vertexCount);
@@ -34,6 +37,77 @@ void RecomputeNormals(TriangleMesh& mesh)
                                     vertexCount, 3 * sizeof(float), 3 * sizeof(float));
   for (std::size_t i = 0; i < shadow.size(); ++i)
     samePosition[mesh.indices[i]] = shadow[i];
+  return samePosition;
+}
+
+// Collapses can leave triangles that add nothing to the surface: two corners
+// at one point (the split vertices of a seam), or two triangles on the same
+// three points facing opposite ways (a flap). Each such triangle's sides
+// cancel against another's, so removing them keeps a closed surface closed
+// and takes away the non-manifold edges they make, which viewers that merge
+// duplicate faces would show as holes.
+void RemoveCancellingTriangles(TriangleMesh& mesh)
+{
+  const std::vector<unsigned> samePosition = SamePosition(mesh);
+  struct Placed
+  {
+    std::array<unsigned, 3> points; // ascending
+    int facing;                     // +1 or -1: the corners' order against ascending
+    std::size_t triangle;
+  };
+  std::vector<Placed> placed;
+  std::vector<bool> keep(mesh.TriangleCount(), true);
+  for (std::size_t t = 0; t < mesh.TriangleCount(); ++t)
+  {
+    const unsigned a = samePosition[mesh.indices[3 * t]], b = samePosition[mesh.indices[3 * t + 1]],
+                   c = samePosition[mesh.indices[3 * t + 2]];
+    if (a == b || b == c || a == c)
+    {
+      keep[t] = false;
+      continue;
+    }
+    // A rotation of (a, b, c) is ascending exactly when it faces one way.
+    const bool rising = (a < b) + (b < c) + (c < a) == 2;
+    std::array<unsigned, 3> points = {a, b, c};
+    std::sort(points.begin(), points.end());
+    placed.push_back({points, rising ? 1 : -1, t});
+  }
+  std::sort(placed.begin(), placed.end(), [](const Placed& x, const Placed& y) {
+    return std::tie(x.points, x.facing, x.triangle) < std::tie(y.points, y.facing, y.triangle);
+  });
+  for (std::size_t first = 0; first < placed.size();)
+  {
+    std::size_t end = first;
+    while (end < placed.size() && placed[end].points == placed[first].points)
+      ++end;
+    // Sorted by facing: the group's -1 triangles come first; pair them off
+    // with as many +1 triangles.
+    std::size_t down = first;
+    while (down < end && placed[down].facing < 0)
+      ++down;
+    const std::size_t pairs = std::min(down - first, end - down);
+    for (std::size_t k = 0; k < pairs; ++k)
+    {
+      keep[placed[first + k].triangle] = false;
+      keep[placed[down + k].triangle] = false;
+    }
+    first = end;
+  }
+  std::size_t kept = 0;
+  for (std::size_t t = 0; t < keep.size(); ++t)
+    if (keep[t])
+    {
+      std::copy_n(mesh.indices.begin() + std::ptrdiff_t(3 * t), 3, mesh.indices.begin() + std::ptrdiff_t(3 * kept));
+      ++kept;
+    }
+  mesh.indices.resize(3 * kept);
+}
+
+// Area-weighted normals shared by all vertices at one position.
+void RecomputeNormals(TriangleMesh& mesh)
+{
+  const std::size_t vertexCount = mesh.VertexCount();
+  const std::vector<unsigned> samePosition = SamePosition(mesh);
 
   std::vector<Vector> sums(vertexCount);
   for (std::size_t t = 0; t < mesh.TriangleCount(); ++t)
@@ -87,6 +161,7 @@ TriangleMesh SimplifyMesh(const TriangleMesh& mesh, double fraction)
   simple.positions = mesh.positions;
   simple.normals = mesh.normals;
   simple.uvs = mesh.uvs;
+  RemoveCancellingTriangles(simple);
   OptimizeVertexOrder(simple);
   RecomputeNormals(simple);
   return simple;

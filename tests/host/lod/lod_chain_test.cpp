@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <array>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -62,6 +64,40 @@ TEST(LodChainTest, EveryLevelOfAClosedMeshIsClosed)
     const std::vector<TriangleMesh> levels = BuildLodChain(closed, kDefaultLodFractions);
     for (std::size_t k = 1; k < levels.size(); ++k)
       EXPECT_EQ(OpenEdges(levels[k]), 0u) << "level " << k << " of " << closed.TriangleCount() << " triangles";
+  }
+}
+
+// Triangles of a level that add nothing to its surface: two corners at one
+// point, or two triangles on the same three points.
+std::size_t EmptyOrDoubledTriangles(const TriangleMesh& mesh)
+{
+  std::map<std::tuple<float, float, float>, int> pointOf;
+  std::set<std::array<int, 3>> seen;
+  std::size_t found = 0;
+  for (std::size_t t = 0; t < mesh.TriangleCount(); ++t)
+  {
+    std::array<int, 3> points;
+    for (int k = 0; k < 3; ++k)
+    {
+      const std::uint32_t v = mesh.indices[3 * t + k];
+      const auto key = std::make_tuple(mesh.positions[3 * v], mesh.positions[3 * v + 1], mesh.positions[3 * v + 2]);
+      points[k] = pointOf.emplace(key, int(pointOf.size())).first->second;
+    }
+    std::sort(points.begin(), points.end());
+    found += points[0] == points[1] || points[1] == points[2] || !seen.insert(points).second;
+  }
+  return found;
+}
+
+TEST(LodChainTest, NoLevelHoldsTrianglesThatAddNothingToTheSurface)
+{
+  // Collapses near the UV sphere's poles leave flaps and slivers behind
+  // unless they are cleared away.
+  for (const TriangleMesh& closed : std::vector{BumpyRoundedCube(40), BumpySphere(64), BumpySphere(96)})
+  {
+    const std::vector<TriangleMesh> levels = BuildLodChain(closed, kDefaultLodFractions);
+    for (std::size_t k = 1; k < levels.size(); ++k)
+      EXPECT_EQ(EmptyOrDoubledTriangles(levels[k]), 0u) << "level " << k << " of " << closed.TriangleCount();
   }
 }
 

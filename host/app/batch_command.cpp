@@ -1,9 +1,11 @@
 #include "host/app/batch_command.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 
 #include "host/app/app_context.h"
@@ -53,10 +55,7 @@ std::string FileHash(const std::string& path)
   std::ifstream in(path, std::ios::binary);
   if (!in)
     throw UsageError(path + ": cannot be read");
-  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  char text[24];
-  std::snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(Fnv1a64(bytes.data(), bytes.size())));
-  return text;
+  return HashText(std::string(std::istreambuf_iterator<char>(in), {}));
 }
 
 // What every record says about the rock options, with the content of the
@@ -251,6 +250,10 @@ void GatherBatch(const BatchOptions& options, const BatchJob& job)
 
 void RunBatch(const BatchOptions& options, const std::string& pluginsFolder)
 {
+  // A worker ends with the run that started it: a scheduler that stops the
+  // run signals only that process.
+  if (!options.worker.empty())
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
   BatchJob job = CheckOptions(options);
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())

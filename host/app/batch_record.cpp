@@ -17,14 +17,6 @@ std::string FileBytes(const std::string& path)
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string HashText(const std::string& bytes)
-{
-  char text[24];
-  std::snprintf(text, sizeof(text), "%016llx",
-                static_cast<unsigned long long>(Fnv1a64(bytes.data(), bytes.size())));
-  return text;
-}
-
 nlohmann::json InspectFigures(const MeshData& mesh)
 {
   const MeshReport report = InspectMesh(mesh);
@@ -44,6 +36,14 @@ nlohmann::json InspectFigures(const MeshData& mesh)
 }
 
 } // namespace
+
+std::string HashText(const std::string& bytes)
+{
+  char text[24];
+  std::snprintf(text, sizeof(text), "%016llx",
+                static_cast<unsigned long long>(Fnv1a64(bytes.data(), bytes.size())));
+  return text;
+}
 
 std::string RecordPathFor(const std::string& meshPath) { return meshPath + ".json"; }
 

@@ -26,6 +26,10 @@ nlohmann::json FinishedRecord(const nlohmann::json& planned, const std::string& 
 // or null when the variant must be made (again).
 nlohmann::json VerifiedRecord(const nlohmann::json& planned, const std::string& meshPath);
 
+// The 64-bit FNV-1a hash of bytes as 16 lower-case hex digits, as records
+// keep it.
+std::string HashText(const std::string& bytes);
+
 // The file content of a JSON document as every batch writes it: two-space
 // indent, a final newline.
 std::string JsonText(const nlohmann::json& document);

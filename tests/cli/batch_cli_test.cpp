@@ -175,6 +175,39 @@ TEST(BatchCliTest, EachVariantsValuesFollowFromItsSeedAloneWithinTheRanges)
   }
 }
 
+// The draw as docs/batch.md specifies it, written out apart from the
+// application, so a change that would give other machines or other versions
+// other variants is caught.
+double DocumentedUniform(const std::string& name, std::uint64_t seed)
+{
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (const unsigned char c : name)
+    h = (h ^ c) * 0x100000001b3ull;
+  std::uint64_t z = h ^ (seed * 0x9e3779b97f4a7c15ull);
+  z += 0x9e3779b97f4a7c15ull;
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+  z ^= z >> 31;
+  return double(z >> 11) / 9007199254740992.0;
+}
+
+TEST(BatchCliTest, ValuesAreDrawnAsDocumented)
+{
+  TestFolder folder;
+  RunBatch(folder.Path("a"));
+  const nlohmann::json manifest = Manifest(folder.Path("a"));
+  ASSERT_EQ(manifest["variants"].size(), 6u);
+  for (const nlohmann::json& variant : manifest["variants"])
+  {
+    const std::uint64_t seed = variant["seed"];
+    char strength[32];
+    std::snprintf(strength, sizeof(strength), "%.4f%%", 0.5 + DocumentedUniform("layer1.Strength", seed) * 1.5);
+    EXPECT_EQ(variant["parameters"][1]["value"], strength) << "seed " << seed;
+    const int subdivisions = 2 + int(DocumentedUniform("OXROCK_SUBDIVISIONS", seed) * 2.0);
+    EXPECT_EQ(variant["parameters"][2]["value"], std::to_string(subdivisions)) << "seed " << seed;
+  }
+}
+
 TEST(BatchCliTest, BadOptionsAreRefusedNamingThemBeforeAnythingIsWritten)
 {
   TestFolder folder;

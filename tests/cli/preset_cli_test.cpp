@@ -33,6 +33,7 @@ constexpr int kGeneratorType = 1063355;
 constexpr int kSubdivisions = 2000;
 constexpr int kLayerCount = 3000;
 constexpr int kFields = 2006;
+constexpr int kSphereType = 5160;
 
 // The top-level generator of a saved scene.
 const nlohmann::json& Generator(const nlohmann::json& scene)
@@ -103,6 +104,16 @@ TEST(PresetCliTest, WithAnInputMeshThePresetsGeneratorAndMaterialActOnTheUsersMe
   EXPECT_EQ(GeneratorValue(scene, kSubdivisions), 4) << "the pebble's subdivisions";
   EXPECT_EQ(Generator(scene)["children"].size(), 1u);
   EXPECT_EQ(scene["materials"].size(), 1u) << "the pebble's material comes along";
+
+  // --primitive puts a new primitive in the preset's child's place.
+  ASSERT_EQ(RunQuorvane({"rock", "--preset", "pebble", "--primitive", "sphere", "--out", folder.Path("sphere.obj"),
+                         "--save", folder.Path("sphere.json")})
+                .exitCode,
+            0);
+  const nlohmann::json sphere = ReadJson(folder.Path("sphere.json"));
+  ASSERT_EQ(Generator(sphere)["children"].size(), 1u);
+  EXPECT_EQ(Generator(sphere)["children"][0]["type"], kSphereType);
+  EXPECT_EQ(GeneratorValue(sphere, kSubdivisions), 4);
 }
 
 TEST(PresetCliTest, WithASceneThePresetsLookReplacesTheGeneratorsKeepingTheScenesChildAndFields)

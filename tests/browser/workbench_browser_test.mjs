@@ -9,7 +9,7 @@
 // Exits 77 (skipped) with a message when chromium or puppeteer-core is missing.
 import { spawn, execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
-import { existsSync, mkdtempSync, rmSync } from 'node:fs';
+import { cpSync, existsSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import assert from 'node:assert/strict';
@@ -32,8 +32,9 @@ try {
 }
 
 // ---- The server ----
-function startServer(workdir) {
-  const server = spawn(quorvane, ['serve', '--port', '0', '--workdir', workdir], { stdio: ['ignore', 'pipe', 'inherit'] });
+function startServer(workdir, extra = []) {
+  const server = spawn(quorvane, ['serve', '--port', '0', '--workdir', workdir, ...extra],
+    { stdio: ['ignore', 'pipe', 'inherit'] });
   return new Promise((resolve, reject) => {
     let out = '';
     server.stdout.on('data', (chunk) => {
@@ -171,9 +172,28 @@ try {
   // resource; it is the one expected error.
   const unexpected = problems.filter((p) => !p.includes('status of 400'));
   assert.deepEqual(unexpected, [], 'the page logged no errors');
+} finally {
+  server.kill('SIGTERM');
+}
+
+// Without three.js the page still works: the view shows the preview picture.
+const bare = join(workdir, 'page');
+cpSync(join(buildDir, 'share', 'quorvane', 'workbench'), bare, { recursive: true, filter: (path) => !path.endsWith('/three') });
+const fallback = await startServer(workdir, ['--page', bare]);
+problems.length = 0;
+try {
+  const page = await browser.newPage();
+  page.on('console', (message) => { if (message.type() === 'error') problems.push(`console: ${message.text()}`); });
+  page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
+  await page.goto(fallback.url);
+  await waitForBuild(page, 0);
+  assert.equal(await page.evaluate(() => document.body.dataset.view), 'picture');
+  assert.ok(await page.$eval('#preview', (img) => !img.hidden && img.naturalWidth > 0), 'the preview picture is shown');
+  assert.equal(await page.$('#view canvas'), null);
+  assert.deepEqual(problems, [], 'the page without three.js logged no errors');
   console.log('workbench browser test passed');
 } finally {
   await browser.close();
-  server.kill('SIGTERM');
+  fallback.server.kill('SIGTERM');
   rmSync(workdir, { recursive: true, force: true });
 }

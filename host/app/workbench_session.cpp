@@ -209,7 +209,8 @@ json WorkbenchSession::Press(const JsonRequest& request)
   const long long id = request.Integer("id");
   std::lock_guard lock(sceneMutex_);
   BaseList2D* node = Node(nodeName);
-  const AttributeElement& button = ShownElement(DescribeNode(*Core(node)), id);
+  const AttributeView view = DescribeNode(*Core(node));
+  const AttributeElement& button = ShownElement(view, id);
   if (button.dtype != DTYPE_BUTTON)
     throw RequestError(button.label + " is no button");
   const std::size_t before = Console::Instance().Texts().size();

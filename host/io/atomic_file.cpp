@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <mutex>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -20,23 +21,29 @@ namespace {
 // ---- Temporaries a signal must remove ----
 // The handler may only use async-signal-safe calls, so paths live in fixed
 // buffers claimed with atomics rather than in a container.
+// Threads writing at once (a server's builds and downloads) claim and free
+// slots under a mutex; a slot is marked used only once its path is complete,
+// and unmarked before the path is cleared, so the handler never sees half a
+// path.
 struct TemporarySlot
 {
   std::atomic<bool> used{false};
   char path[4096] = {};
 };
 std::array<TemporarySlot, 16> g_temporaries;
+std::mutex g_temporariesMutex;
 
 int RegisterTemporary(const std::string& path)
 {
   if (path.size() >= sizeof(TemporarySlot::path))
     return -1;
+  std::lock_guard lock(g_temporariesMutex);
   for (std::size_t i = 0; i < g_temporaries.size(); ++i)
   {
-    bool expected = false;
-    if (g_temporaries[i].used.load() || !g_temporaries[i].used.compare_exchange_strong(expected, true))
+    if (g_temporaries[i].used.load())
       continue;
     std::memcpy(g_temporaries[i].path, path.c_str(), path.size() + 1);
+    g_temporaries[i].used.store(true);
     return static_cast<int>(i);
   }
   return -1; // not removed on a signal, but still removed on every other path
@@ -44,11 +51,12 @@ int RegisterTemporary(const std::string& path)
 
 void ForgetTemporary(const std::string& path)
 {
+  std::lock_guard lock(g_temporariesMutex);
   for (TemporarySlot& slot : g_temporaries)
     if (slot.used.load() && path == slot.path)
     {
-      slot.path[0] = '\0';
       slot.used.store(false);
+      slot.path[0] = '\0';
     }
 }
 

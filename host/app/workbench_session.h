@@ -33,7 +33,7 @@ struct WorkbenchLimits
   std::int64_t maxPolygons = 2'000'000;
   // Subdivision level of the quick builds while dragging (at most the
   // chosen one).
-  int workingSubdivisions = 2;
+  int workingSubdivisions = 3;
   // Side of the baked texture in quick and full builds.
   int workingTextureSize = 256;
   int finalTextureSize = 1024;

@@ -144,76 +144,66 @@ Float Lattice::CellValue(const Vector& p, const LatticePeriod& period, UInt32 sa
   return value_[Corner(ax.i0, ay.i0, az.i0)];
 }
 
-CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period, UInt32 salt) const
+template <typename Visit>
+void Lattice::ForEachNeighbourImpulse(const Vector& p, const LatticePeriod& period, UInt32 salt, Visit&& visit) const
 {
   const Int64 ix = FloorToInt(p.x), iy = FloorToInt(p.y), iz = FloorToInt(p.z);
-  const Float cx = static_cast<Float>(ix), cy = static_cast<Float>(iy), cz = static_cast<Float>(iz);
   // Offsets from the sample to its own cell's corner keep the arithmetic small.
-  const Float fx = p.x - cx, fy = p.y - cy, fz = p.z - cz;
+  const Float fx = p.x - static_cast<Float>(ix), fy = p.y - static_cast<Float>(iy), fz = p.z - static_cast<Float>(iz);
+  // The three table indices per axis are wrapped once, not once per neighbour.
+  UInt32 tx[3], ty[3], tz[3];
+  for (Int64 d = -1; d <= 1; ++d)
+  {
+    tx[d + 1] = TableIndex(ix + d, period.x, salt);
+    ty[d + 1] = TableIndex(iy + d, period.y, 0);
+    tz[d + 1] = TableIndex(iz + d, period.z, 0);
+  }
+  for (int dz = -1; dz <= 1; ++dz)
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+      {
+        const UInt32 hash = Corner(tx[dx + 1], ty[dy + 1], tz[dz + 1]);
+        const Float* j = Jitter(hash);
+        visit(hash, static_cast<Float>(dx) + j[0] - fx, static_cast<Float>(dy) + j[1] - fy,
+              static_cast<Float>(dz) + j[2] - fz);
+      }
+}
+
+CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period, UInt32 salt) const
+{
   Float d1 = kMaxFloat, d2 = kMaxFloat;
   UInt32 nearest = 0;
-  for (Int64 dz = -1; dz <= 1; ++dz)
-  {
-    const UInt32 tz = TableIndex(iz + dz, period.z, 0);
-    for (Int64 dy = -1; dy <= 1; ++dy)
+  ForEachNeighbourImpulse(p, period, salt, [&](UInt32 hash, Float ox, Float oy, Float oz) {
+    const Float d = ox * ox + oy * oy + oz * oz;
+    if (d < d1)
     {
-      const UInt32 ty = TableIndex(iy + dy, period.y, 0);
-      for (Int64 dx = -1; dx <= 1; ++dx)
-      {
-        const UInt32 hash = Corner(TableIndex(ix + dx, period.x, salt), ty, tz);
-        const Float* j = Jitter(hash);
-        const Float ox = static_cast<Float>(dx) + j[0] - fx;
-        const Float oy = static_cast<Float>(dy) + j[1] - fy;
-        const Float oz = static_cast<Float>(dz) + j[2] - fz;
-        const Float d = ox * ox + oy * oy + oz * oz;
-        if (d < d1)
-        {
-          d2 = d1;
-          d1 = d;
-          nearest = hash;
-        }
-        else if (d < d2)
-        {
-          d2 = d;
-        }
-      }
+      d2 = d1;
+      d1 = d;
+      nearest = hash;
     }
-  }
+    else if (d < d2)
+    {
+      d2 = d;
+    }
+  });
   return {std::sqrt(d1), std::sqrt(d2), nearest};
 }
 
 Float Lattice::SparseConvolution(const Vector& p, const LatticePeriod& period, UInt32 salt) const
 {
-  const Int64 ix = FloorToInt(p.x), iy = FloorToInt(p.y), iz = FloorToInt(p.z);
-  const Float cx = static_cast<Float>(ix), cy = static_cast<Float>(iy), cz = static_cast<Float>(iz);
-  const Float fx = p.x - cx, fy = p.y - cy, fz = p.z - cz;
   Float sum = 0.0;
-  for (Int64 dz = -1; dz <= 1; ++dz)
-  {
-    const UInt32 tz = TableIndex(iz + dz, period.z, 0);
-    for (Int64 dy = -1; dy <= 1; ++dy)
+  ForEachNeighbourImpulse(p, period, salt, [&](UInt32 hash, Float ox, Float oy, Float oz) {
+    // Kernels reach one cell, so every impulse touching the point lies in
+    // its 3x3x3 neighbourhood and the sum is exact.
+    const Float r2 = ox * ox + oy * oy + oz * oz;
+    if (r2 < 1.0)
     {
-      const UInt32 ty = TableIndex(iy + dy, period.y, 0);
-      for (Int64 dx = -1; dx <= 1; ++dx)
-      {
-        const UInt32 hash = Corner(TableIndex(ix + dx, period.x, salt), ty, tz);
-        const Float* j = Jitter(hash);
-        const Float ox = static_cast<Float>(dx) + j[0] - fx;
-        const Float oy = static_cast<Float>(dy) + j[1] - fy;
-        const Float oz = static_cast<Float>(dz) + j[2] - fz;
-        // Kernels reach one cell, so every impulse touching the point lies in
-        // its 3x3x3 neighbourhood and the sum is exact.
-        const Float r2 = ox * ox + oy * oy + oz * oz;
-        if (r2 < 1.0)
-        {
-          const Float k = 1.0 - r2;
-          // The weight comes from a different table slot than the position.
-          const Float weight = 2.0 * value_[(hash * 37u + 11u) & (kSize - 1)] - 1.0;
-          sum += weight * k * k * k;
-        }
-      }
+      const Float k = 1.0 - r2;
+      // The weight comes from a different table slot than the position.
+      const Float weight = 2.0 * value_[(hash * 37u + 11u) & (kSize - 1)] - 1.0;
+      sum += weight * k * k * k;
     }
-  }
+  });
   return sum;
 }
 

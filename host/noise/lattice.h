@@ -48,6 +48,10 @@ public:
 private:
   UInt32 Corner(UInt32 x, UInt32 y, UInt32 z) const { return perm_[perm_[perm_[x] + y] + z]; }
   const Float* Jitter(UInt32 hash) const { return &jitter_[3 * hash]; }
+  // Calls visit(hash, ox, oy, oz) for the feature point of each cell of the
+  // 3x3x3 block around p, with its offset from p, z outermost and x innermost.
+  template <typename Visit>
+  void ForEachNeighbourImpulse(const Vector& p, const LatticePeriod& period, UInt32 salt, Visit&& visit) const;
 
   std::array<UInt32, 2 * kSize> perm_{};
   std::array<Float, 3 * kSize> gradient_{};

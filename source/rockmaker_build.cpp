@@ -1,8 +1,11 @@
 // The generator's build: its first suitable child becomes one subdivided
 // polygon mesh in a temporary document, displaced by the noise layers,
 // relaxed, and returned as the cache. Every failure returns an empty null object.
+#include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "oxrock_ids.h"
 #include "rockmaker.h"
@@ -111,6 +114,37 @@ void ComputeVertexNormals(const PolygonObject& mesh, std::vector<Vector>& normal
     n = n.GetNormalized();
 }
 
+// Every layer on every point, on the host's worker threads. Each point moves
+// on its own; the range of noise values is folded over the ranges in index
+// order, so it is the same as one loop over all points would find.
+void DisplaceAllPoints(DisplaceContext& context, const std::vector<NoiseLayerSettings>& layers, Int32 pointCount)
+{
+  struct RangeResult
+  {
+    Int32 begin;
+    Float minValue;
+    Float maxValue;
+  };
+  std::vector<RangeResult> results;
+  std::mutex resultsMutex;
+  ParallelFor(pointCount, [&](Int32 begin, Int32 end) {
+    DisplaceContext local = context;
+    for (Int32 i = begin; i < end; ++i)
+      for (const NoiseLayerSettings& layer : layers)
+        DisplacePoint(local, i, layer);
+    const std::lock_guard<std::mutex> lock(resultsMutex);
+    results.push_back({begin, local.minValue, local.maxValue});
+  });
+  std::sort(results.begin(), results.end(), [](const RangeResult& a, const RangeResult& b) { return a.begin < b.begin; });
+  for (const RangeResult& result : results)
+  {
+    if (result.minValue < context.minValue)
+      context.minValue = result.minValue;
+    if (context.maxValue < result.maxValue)
+      context.maxValue = result.maxValue;
+  }
+}
+
 void CopyPhongTag(const BaseObject* op, BaseObject* mesh)
 {
   const BaseTag* phong = op->GetTag(Tphong);
@@ -205,10 +239,7 @@ BaseObject* RockMaker::GetVirtualObjects(BaseObject* op, const HierarchyHelp* hh
     context.noise = noise.Get();
     context.fractalTable = fractalTable;
     context.fields = &samples;
-    const Int32 pointCount = poly->GetPointCount();
-    for (Int32 i = 0; i < pointCount; ++i)
-      for (const NoiseLayerSettings& layer : layers_)
-        DisplacePoint(context, i, layer);
+    DisplaceAllPoints(context, layers_, poly->GetPointCount());
 
     // The generator's Phong tag, then relaxation to soften the noise.
     CopyPhongTag(op, mesh.Get());

@@ -6,6 +6,8 @@
 #include <unistd.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
 
 #include "host/core/bitmap.h"
 #include "host/core/console.h"
@@ -135,5 +137,16 @@ Int32 CoreServicesImpl::MessageDialog(Int32, const String& text)
 }
 
 void CoreServicesImpl::EventAdd(Int32) { ++eventCount_; }
+
+void CoreServicesImpl::ParallelFor(Int32 count, ParallelForBody body, void* context)
+{
+  // Ranges of at least a few hundred indices keep the per-range call cheap
+  // next to the work a module does per index.
+  constexpr Int32 kGrain = 256;
+  if (count <= 0 || body == nullptr)
+    return;
+  tbb::parallel_for(tbb::blocked_range<Int32>(0, count, kGrain),
+                    [&](const tbb::blocked_range<Int32>& range) { body(context, range.begin(), range.end()); });
+}
 
 } // namespace qhost

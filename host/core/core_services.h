@@ -35,6 +35,7 @@ public:
   Bool ExecuteFile(const String& path) override;
   Int32 MessageDialog(Int32 flags, const String& text) override;
   void EventAdd(Int32 flags) override;
+  void ParallelFor(Int32 count, ParallelForBody body, void* context) override;
 
   // What the host did on the plug-ins' behalf, for tests and the application.
   const std::vector<String>& Dialogs() const { return dialogs_; }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tbb/global_control.h>
 
 #include "host/geometry/neighbor_graph.h"
 #include "plugin_test_support.h"
@@ -15,6 +16,7 @@ using ::testing::ElementsAre;
 constexpr Int32 kSubdivisions = 2000;
 constexpr Int32 kSmoothSubdivision = 2001;
 constexpr Int32 kSmoothing = 2003;
+constexpr Int32 kAddLayer = 3002;
 
 // One quad, one triangle and a point no polygon uses.
 //   3---2
@@ -216,6 +218,32 @@ TEST(RockMakerBuildTest, ASubdivisionBeyondTheHostsLimitGivesANullObjectAndTheRa
   const std::vector<std::string> lines = TakeConsoleLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "maxval = -1.7976931348623157e+308, minavl = 1.7976931348623157e+308");
+}
+
+TEST(RockMakerBuildTest, PointsAndRangeLineDoNotDependOnTheThreadCount)
+{
+  // Three different layers over enough points for many parallel ranges.
+  const auto build = [](int threads) {
+    const tbb::global_control limit(tbb::global_control::max_allowed_parallelism, threads);
+    RockFixture rock;
+    BaseObject::Alloc(Ocube)->InsertUnder(rock.generator);
+    rock.Data().SetInt32(kSubdivisions, 5);
+    rock.Press(kAddLayer);
+    rock.Press(kAddLayer);
+    rock.Data().SetInt32(LayerId(1, 4), 21);  // Turbulence
+    rock.Data().SetInt32(LayerId(2, 4), 27);  // Voronoi 1
+    TakeConsoleLines();
+    const std::vector<Vector> points = Points(rock.Build());
+    return std::make_pair(points, TakeConsoleLines());
+  };
+  const auto one = build(1);
+  ASSERT_EQ(one.first.size(), 6146u);
+  for (int threads : {2, 8})
+  {
+    const auto other = build(threads);
+    EXPECT_TRUE(one.first == other.first) << threads << " threads moved the points differently";
+    EXPECT_EQ(one.second, other.second) << threads << " threads";
+  }
 }
 
 } // namespace

@@ -9,6 +9,10 @@ Bool SendModelingCommand(Int32 command, ModelingCommandData& data)
   return glue::Host().geometry->SendModelingCommand(command, data);
 }
 void EventAdd(Int32 flags) { glue::Host().core->EventAdd(flags); }
+void ParallelFor(Int32 count, ParallelForBody body, void* context)
+{
+  glue::Host().core->ParallelFor(count, body, context);
+}
 BaseContainer GetCustomDataTypeDefault(Int32 type) { return glue::Host().core->GetCustomDataTypeDefault(type); }
 
 Bool InitFbm(Float* table, Int32 maxOctaves, Float lacunarity, Float h)

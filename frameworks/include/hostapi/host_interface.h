@@ -54,6 +54,7 @@ public:
   virtual Bool ExecuteFile(const String& path) = 0;
   virtual Int32 MessageDialog(Int32 flags, const String& text) = 0;
   virtual void EventAdd(Int32 flags) = 0;
+  virtual void ParallelFor(Int32 count, ParallelForBody body, void* context) = 0;
 
 protected:
   virtual ~CoreServices() = default;

@@ -235,8 +235,27 @@ OutputGroup* g_openGroup = nullptr;
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error)
+AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
+
+void AtomicFileWriter::Abandon()
 {
+  if (fd_ < 0)
+    return;
+  ::close(fd_);
+  RemoveTemporary(temporary_);
+  fd_ = -1;
+}
+
+bool AtomicFileWriter::Fail(const char* what, std::string& error)
+{
+  error = SystemError(path_, what, errno);
+  Abandon();
+  return false;
+}
+
+bool AtomicFileWriter::Open(const std::string& path, std::string& error)
+{
+  Abandon();
   if (path.empty() || path.back() == '/')
   {
     error = "'" + path + "': not a file path";
@@ -245,46 +264,71 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   Target target;
   if (!ResolveTarget(path, target, error))
     return false;
-  std::string temporary;
-  const int fd = CreateTemporary(target, temporary);
-  if (fd < 0)
+  path_ = path;
+  target_ = target.path;
+  fd_ = CreateTemporary(target, temporary_);
+  if (fd_ < 0)
   {
     error = SystemError(path, "cannot create temporary file", errno);
     return false;
   }
-  RegisterTemporary(temporary);
-
-  const char* failure = nullptr;
+  RegisterTemporary(temporary_);
   if (target.exists)
   {
     // Ownership can only be given away by a privileged user; the mode is kept in any case.
-    (void)!::fchown(fd, target.info.st_uid, target.info.st_gid);
-    if (::fchmod(fd, target.info.st_mode & 07777) != 0)
-      failure = "cannot set permissions";
+    (void)!::fchown(fd_, target.info.st_uid, target.info.st_gid);
+    if (::fchmod(fd_, target.info.st_mode & 07777) != 0)
+      return Fail("cannot set permissions", error);
   }
-  if (!failure && !WriteAll(fd, bytes))
-    failure = "cannot write";
-  else if (!failure && ::fsync(fd) != 0)
-    failure = "cannot flush to disk";
-  if (failure)
+  return true;
+}
+
+bool AtomicFileWriter::Append(std::span<const std::uint8_t> bytes, std::string& error)
+{
+  if (fd_ < 0)
   {
-    error = SystemError(path, failure, errno);
-    ::close(fd);
-    RemoveTemporary(temporary);
+    error = path_ + ": cannot write: the file is not open";
     return false;
   }
+  if (!WriteAll(fd_, bytes))
+    return Fail("cannot write", error);
+  return true;
+}
+
+bool AtomicFileWriter::Append(std::string_view text, std::string& error)
+{
+  return Append(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+}
+
+bool AtomicFileWriter::Commit(std::string& error)
+{
+  if (fd_ < 0)
+  {
+    error = path_ + ": cannot replace: the file is not open";
+    return false;
+  }
+  if (::fsync(fd_) != 0)
+    return Fail("cannot flush to disk", error);
+  const int fd = fd_;
+  fd_ = -1;
   if (::close(fd) != 0)
   {
-    error = SystemError(path, "cannot close", errno);
-    RemoveTemporary(temporary);
+    error = SystemError(path_, "cannot close", errno);
+    RemoveTemporary(temporary_);
     return false;
   }
   if (g_openGroup)
   {
-    g_openGroup->prepared_.push_back({temporary, target.path});
+    g_openGroup->prepared_.push_back({temporary_, target_});
     return true;
   }
-  return Rename(temporary, target.path, path, error);
+  return Rename(temporary_, target_, path_, error);
+}
+
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error)
+{
+  AtomicFileWriter writer;
+  return writer.Open(path, error) && writer.Append(bytes, error) && writer.Commit(error);
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error)

@@ -6,9 +6,40 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qhost {
+
+// Streams a file into a temporary next to its target and renames it over the
+// target on Commit, so large outputs are written in pieces without holding
+// the whole file in memory. Destroying the writer before Commit, or any
+// failed call, removes the temporary and leaves the target untouched. The
+// target rules, permissions and OutputGroup behaviour are those of
+// WriteFileAtomically below.
+class AtomicFileWriter
+{
+public:
+  AtomicFileWriter() = default;
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+  ~AtomicFileWriter();
+
+  bool Open(const std::string& path, std::string& error);
+  bool Append(std::span<const std::uint8_t> bytes, std::string& error);
+  bool Append(std::string_view text, std::string& error);
+  // Flushes to disk and replaces the target.
+  bool Commit(std::string& error);
+
+private:
+  void Abandon();
+  bool Fail(const char* what, std::string& error);
+
+  std::string path_;   // as the caller named it, for messages
+  std::string target_; // the file replaced: a symbolic link's target
+  std::string temporary_;
+  int fd_ = -1;
+};
 
 // Writes bytes to a temporary file next to path, flushes it to disk and
 // renames it over path. Only a regular file is replaced: a symbolic link is
@@ -45,7 +76,7 @@ private:
     std::string temporary;
     std::string target;
   };
-  friend bool WriteFileAtomically(const std::string&, std::span<const std::uint8_t>, std::string&);
+  friend class AtomicFileWriter;
   std::vector<Prepared> prepared_;
 };
 

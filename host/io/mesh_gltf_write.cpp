@@ -53,8 +53,8 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
     }
   }
 
-  const CornerVertexMesh split = SplitCorners(mesh, cornerNormals);
-  const std::size_t vertexCount = split.vertices.size();
+  const SharedCorners split = SplitCornersForFloatFormats(mesh, cornerNormals);
+  const std::size_t vertexCount = split.firstSlot.size();
   std::vector<float> positions(3 * vertexCount);
   std::vector<float> normals(3 * vertexCount);
   std::vector<float> texcoords(hasUVs ? 2 * vertexCount : 0);
@@ -62,9 +62,9 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
   std::vector<double> maximum(3, std::numeric_limits<double>::lowest());
   for (std::size_t i = 0; i < vertexCount; ++i)
   {
-    const CornerVertex& v = split.vertices[i];
-    const Vector n = UnitNormal(options.frame.DirectionToFile(v.normal));
-    const Vector position = options.frame.PointToFile(v.position);
+    const std::uint32_t slot = split.firstSlot[i];
+    const Vector position = options.frame.PointToFile(mesh.points[SlotPoint(mesh, slot)]);
+    const Vector n = UnitNormal(options.frame.DirectionToFile(cornerNormals[slot]));
     const float p[3] = {static_cast<float>(position.x), static_cast<float>(position.y),
                         static_cast<float>(position.z)};
     for (int k = 0; k < 3; ++k)
@@ -78,15 +78,16 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
     normals[3 * i + 2] = static_cast<float>(n.z);
     if (hasUVs)
     {
-      texcoords[2 * i] = static_cast<float>(v.u);
-      texcoords[2 * i + 1] = static_cast<float>(1.0 - v.v);
+      const Vector uv = SlotUV(mesh, slot);
+      texcoords[2 * i] = static_cast<float>(uv.x);
+      texcoords[2 * i + 1] = static_cast<float>(1.0 - uv.y);
     }
   }
   std::vector<std::uint32_t> triangles;
   triangles.reserve(6 * mesh.polygons.size());
   for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
   {
-    const std::uint32_t* c = split.corners.data() + 4 * polygon;
+    const std::uint32_t* c = split.vertexOfSlot.data() + 4 * polygon;
     triangles.insert(triangles.end(), {c[0], c[1], c[2]});
     if (!mesh.polygons[polygon].IsTriangle())
       triangles.insert(triangles.end(), {c[0], c[2], c[3]});

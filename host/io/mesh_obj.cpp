@@ -12,6 +12,8 @@
 #include "host/core/input_error.h"
 #include "host/io/atomic_file.h"
 #include "host/io/mesh_read_checks.h"
+#include "host/io/chunked_output.h"
+#include "host/io/mesh_vertex_split.h"
 
 namespace qhost {
 namespace {
@@ -50,36 +52,15 @@ void AppendVectorLine(std::string& out, const char* tag, Float x, Float y, const
   out += '\n';
 }
 
-struct PairKeyHash
-{
-  std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& k) const
-  {
-    return std::hash<std::uint64_t>()(k.first * 0x9E3779B97F4A7C15ull ^ k.second);
-  }
-};
-
-// Indexes distinct values, 1-based as OBJ counts them.
-class ObjValueTable
-{
-public:
-  std::size_t Index(std::uint64_t a, std::uint64_t b, std::uint64_t c, bool& isNew)
-  {
-    const auto [it, inserted] = indices_.try_emplace(Key(a, b, c), indices_.size() + 1);
-    isNew = inserted;
-    return it->second;
-  }
-
-private:
-  static std::pair<std::uint64_t, std::uint64_t> Key(std::uint64_t a, std::uint64_t b, std::uint64_t c)
-  {
-    return {a, b ^ (c * 0xC2B2AE3D27D4EB4Full) ^ (c >> 17)};
-  }
-  std::unordered_map<std::pair<std::uint64_t, std::uint64_t>, std::size_t, PairKeyHash> indices_;
-};
-
+// Bit patterns of a value as OBJ keeps it; +0 and -0 are the same value.
 std::uint64_t Bits(Float value)
 {
   return value == 0.0 ? 0u : std::bit_cast<std::uint64_t>(value);
+}
+
+bool SameBits(const Vector& a, const Vector& b)
+{
+  return Bits(a.x) == Bits(b.x) && Bits(a.y) == Bits(b.y) && Bits(a.z) == Bits(b.z);
 }
 
 std::string GroupName(const std::string& name)
@@ -89,9 +70,12 @@ std::string GroupName(const std::string& name)
   return result;
 }
 
-// The "g" line for each polygon: all selections containing it, or the default group.
+// The "g" line for each polygon: all selections containing it, or the default
+// group. Empty when the mesh has no selections: every polygon is in "default".
 std::vector<std::string> GroupLines(const MeshData& mesh)
 {
+  if (mesh.selections.empty())
+    return {};
   std::vector<std::string> lines(mesh.polygons.size());
   for (const NamedSelection& selection : mesh.selections)
   {
@@ -202,69 +186,80 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
     error = path + ": " + error;
     return false;
   }
-  std::string text = "# polygon mesh: " + std::to_string(mesh.points.size()) + " points, " +
-                     std::to_string(mesh.polygons.size()) + " polygons\n";
-  text += "o " + GroupName(options.objectName) + "\n";
-  for (const Vector& hostPoint : mesh.points)
-  {
-    const Vector p = options.frame.PointToFile(hostPoint);
-    AppendVectorLine(text, "v", p.x, p.y, &p.z);
-  }
-
+  // Texture coordinates and normals are shared by the corners of a point
+  // that carry the same value.
   const bool hasUVs = mesh.HasUVs();
+  const PointCorners cornersOfPoints(mesh);
+  const SharedCorners uvs = hasUVs ? ShareCorners(mesh, cornersOfPoints,
+                                                  [&](std::uint32_t a, std::uint32_t b) {
+                                                    const Vector uvA = SlotUV(mesh, a), uvB = SlotUV(mesh, b);
+                                                    return Bits(uvA.x) == Bits(uvB.x) && Bits(uvA.y) == Bits(uvB.y);
+                                                  })
+                                   : SharedCorners();
+  const SharedCorners normals = ShareCorners(mesh, cornersOfPoints, [&](std::uint32_t a, std::uint32_t b) {
+    return SameBits(cornerNormals[a], cornerNormals[b]);
+  });
   const std::vector<std::string> groups = GroupLines(mesh);
-  ObjValueTable uvTable;
-  ObjValueTable normalTable;
-  std::vector<std::size_t> uvIndex(4 * mesh.polygons.size(), 0);
-  std::vector<std::size_t> normalIndex(4 * mesh.polygons.size(), 0);
-  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
-  {
-    const int cornerCount = mesh.polygons[polygon].IsTriangle() ? 3 : 4;
-    for (int corner = 0; corner < cornerCount; ++corner)
-    {
-      bool isNew = false;
-      const std::size_t slot = 4 * polygon + corner;
-      if (hasUVs)
-      {
-        const UVWStruct& uvw = mesh.uvs[polygon];
-        const Vector& uv = corner == 0 ? uvw.a : corner == 1 ? uvw.b : corner == 2 ? uvw.c : uvw.d;
-        uvIndex[slot] = uvTable.Index(Bits(uv.x), Bits(uv.y), 0, isNew);
-        if (isNew)
-          AppendVectorLine(text, "vt", uv.x, uv.y, nullptr);
-      }
-      const Vector n = options.frame.DirectionToFile(cornerNormals[slot]);
-      normalIndex[slot] = normalTable.Index(Bits(n.x), Bits(n.y), Bits(n.z), isNew);
-      if (isNew)
-        AppendVectorLine(text, "vn", n.x, n.y, &n.z);
-    }
-  }
+  const auto groupOf = [&](std::size_t polygon) -> std::string_view {
+    return groups.empty() ? std::string_view(kDefaultGroup) : std::string_view(groups[polygon]);
+  };
 
-  const std::string* currentGroup = nullptr;
-  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
-  {
-    if (!currentGroup || *currentGroup != groups[polygon])
+  AtomicFileWriter writer;
+  if (!writer.Open(path, error) ||
+      !writer.Append("# polygon mesh: " + std::to_string(mesh.points.size()) + " points, " +
+                       std::to_string(mesh.polygons.size()) + " polygons\no " + GroupName(options.objectName) + "\n",
+                     error))
+    return false;
+  const auto points = [&](std::string& text, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i)
     {
-      currentGroup = &groups[polygon];
-      text += "g " + *currentGroup + "\n";
+      const Vector p = options.frame.PointToFile(mesh.points[i]);
+      AppendVectorLine(text, "v", p.x, p.y, &p.z);
     }
-    const CPolygon& p = mesh.polygons[polygon];
-    const Int32 points[4] = {p.a, p.b, p.c, p.d};
-    const int cornerCount = p.IsTriangle() ? 3 : 4;
-    text += 'f';
-    for (int corner = 0; corner < cornerCount; ++corner)
+  };
+  const auto textureCoordinates = [&](std::string& text, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i)
     {
-      const std::size_t slot = 4 * polygon + corner;
-      text += ' ';
-      AppendInteger(text, static_cast<std::size_t>(points[corner]) + 1);
-      text += '/';
-      if (hasUVs)
-        AppendInteger(text, uvIndex[slot]);
-      text += '/';
-      AppendInteger(text, normalIndex[slot]);
+      const Vector uv = SlotUV(mesh, uvs.firstSlot[i]);
+      AppendVectorLine(text, "vt", uv.x, uv.y, nullptr);
     }
-    text += '\n';
-  }
-  return WriteFileAtomically(path, text, error);
+  };
+  const auto normalLines = [&](std::string& text, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i)
+    {
+      const Vector n = options.frame.DirectionToFile(cornerNormals[normals.firstSlot[i]]);
+      AppendVectorLine(text, "vn", n.x, n.y, &n.z);
+    }
+  };
+  const auto faces = [&](std::string& text, std::size_t begin, std::size_t end) {
+    for (std::size_t polygon = begin; polygon < end; ++polygon)
+    {
+      if (polygon == 0 || groupOf(polygon) != groupOf(polygon - 1))
+      {
+        text += "g ";
+        text += groupOf(polygon);
+        text += '\n';
+      }
+      const int cornerCount = mesh.polygons[polygon].IsTriangle() ? 3 : 4;
+      text += 'f';
+      for (int corner = 0; corner < cornerCount; ++corner)
+      {
+        const auto slot = static_cast<std::uint32_t>(4 * polygon + corner);
+        text += ' ';
+        AppendInteger(text, static_cast<std::size_t>(SlotPoint(mesh, slot)) + 1);
+        text += '/';
+        if (hasUVs)
+          AppendInteger(text, std::size_t{uvs.vertexOfSlot[slot]} + 1);
+        text += '/';
+        AppendInteger(text, std::size_t{normals.vertexOfSlot[slot]} + 1);
+      }
+      text += '\n';
+    }
+  };
+  return AppendInChunks(writer, mesh.points.size(), points, error) &&
+         AppendInChunks(writer, uvs.firstSlot.size(), textureCoordinates, error) &&
+         AppendInChunks(writer, normals.firstSlot.size(), normalLines, error) &&
+         AppendInChunks(writer, mesh.polygons.size(), faces, error) && writer.Commit(error);
 }
 
 MeshData ParseObj(std::span<const std::uint8_t> bytes, const std::string& name)

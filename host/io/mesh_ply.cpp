@@ -6,6 +6,7 @@
 
 #include "host/core/input_error.h"
 #include "host/io/atomic_file.h"
+#include "host/io/chunked_output.h"
 #include "host/io/mesh_file.h"
 #include "host/io/mesh_read_checks.h"
 #include "host/io/mesh_vertex_split.h"
@@ -14,15 +15,33 @@
 namespace qhost {
 namespace {
 
-void AppendLittleEndian32(std::vector<std::uint8_t>& out, std::uint32_t value)
+void AppendLittleEndian32(std::string& out, std::uint32_t value)
 {
-  for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<std::uint8_t>(value >> shift));
+  const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                         static_cast<char>(value >> 24)};
+  out.append(bytes, 4);
 }
 
-void AppendFloat(std::vector<std::uint8_t>& out, Float value)
+void AppendFloat(std::string& out, Float value)
 {
   AppendLittleEndian32(out, std::bit_cast<std::uint32_t>(static_cast<float>(value)));
+}
+
+// One normal per point: the normalised sum of its corners' normals, so a
+// smooth point keeps its normal exactly; points no polygon uses get zero.
+std::vector<Vector> PointNormals(const MeshData& mesh, std::span<const Vector> cornerNormals)
+{
+  std::vector<Vector> sums(mesh.points.size());
+  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
+  {
+    const CPolygon& p = mesh.polygons[polygon];
+    const Int32 points[4] = {p.a, p.b, p.c, p.d};
+    for (int corner = 0; corner < (p.IsTriangle() ? 3 : 4); ++corner)
+      sums[points[corner]] += cornerNormals[4 * polygon + corner];
+  }
+  for (Vector& n : sums)
+    n = n.GetNormalized();
+  return sums;
 }
 
 int FindProperty(const PlyElement& element, std::initializer_list<const char*> names)
@@ -47,38 +66,52 @@ bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vec
     return false;
   }
   const bool hasUVs = mesh.HasUVs();
-  const CornerVertexMesh split = SplitCorners(mesh, cornerNormals);
-  std::string header = "ply\nformat binary_little_endian 1.0\ncomment polygon mesh with per-vertex normals\n";
-  header += "element vertex " + std::to_string(split.vertices.size()) + "\n";
+  std::string header = "ply\nformat binary_little_endian 1.0\ncomment polygon mesh, one vertex per point";
+  header += hasUVs ? ", UVs per face corner\n" : "\n";
+  header += "element vertex " + std::to_string(mesh.points.size()) + "\n";
   header += "property float x\nproperty float y\nproperty float z\n";
   header += "property float nx\nproperty float ny\nproperty float nz\n";
-  if (hasUVs)
-    header += "property float s\nproperty float t\n";
   header += "element face " + std::to_string(mesh.polygons.size()) + "\n";
-  header += "property list uchar int vertex_indices\nend_header\n";
+  header += "property list uchar int vertex_indices\n";
+  if (hasUVs)
+    header += "property list uchar float texcoord\n";
+  header += "end_header\n";
 
-  std::vector<std::uint8_t> bytes(header.begin(), header.end());
-  bytes.reserve(bytes.size() + split.vertices.size() * (hasUVs ? 32 : 24) + mesh.polygons.size() * 17);
-  for (const CornerVertex& v : split.vertices)
-  {
-    const Vector position = frame.PointToFile(v.position);
-    const Vector normal = frame.DirectionToFile(v.normal);
-    for (Float value : {position.x, position.y, position.z, normal.x, normal.y, normal.z})
-      AppendFloat(bytes, value);
-    if (hasUVs)
+  const std::vector<Vector> normals = PointNormals(mesh, cornerNormals);
+  const auto vertices = [&](std::string& bytes, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i)
     {
-      AppendFloat(bytes, v.u);
-      AppendFloat(bytes, v.v);
+      const Vector position = frame.PointToFile(mesh.points[i]);
+      const Vector normal = frame.DirectionToFile(normals[i]);
+      for (Float value : {position.x, position.y, position.z, normal.x, normal.y, normal.z})
+        AppendFloat(bytes, value);
     }
-  }
-  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
-  {
-    const int cornerCount = mesh.polygons[polygon].IsTriangle() ? 3 : 4;
-    bytes.push_back(static_cast<std::uint8_t>(cornerCount));
-    for (int corner = 0; corner < cornerCount; ++corner)
-      AppendLittleEndian32(bytes, split.corners[4 * polygon + corner]);
-  }
-  return WriteFileAtomically(path, bytes, error);
+  };
+  const auto faces = [&](std::string& bytes, std::size_t begin, std::size_t end) {
+    for (std::size_t polygon = begin; polygon < end; ++polygon)
+    {
+      const CPolygon& p = mesh.polygons[polygon];
+      const Int32 points[4] = {p.a, p.b, p.c, p.d};
+      const int cornerCount = p.IsTriangle() ? 3 : 4;
+      bytes += static_cast<char>(cornerCount);
+      for (int corner = 0; corner < cornerCount; ++corner)
+        AppendLittleEndian32(bytes, static_cast<std::uint32_t>(points[corner]));
+      if (!hasUVs)
+        continue;
+      const UVWStruct& uvw = mesh.uvs[polygon];
+      const Vector uvs[4] = {uvw.a, uvw.b, uvw.c, uvw.d};
+      bytes += static_cast<char>(2 * cornerCount);
+      for (int corner = 0; corner < cornerCount; ++corner)
+      {
+        AppendFloat(bytes, uvs[corner].x);
+        AppendFloat(bytes, uvs[corner].y);
+      }
+    }
+  };
+  AtomicFileWriter writer;
+  return writer.Open(path, error) && writer.Append(header, error) &&
+         AppendInChunks(writer, mesh.points.size(), vertices, error) &&
+         AppendInChunks(writer, mesh.polygons.size(), faces, error) && writer.Commit(error);
 }
 
 MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)
@@ -97,6 +130,9 @@ MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)
   for (const PlyElement& element : header.elements)
     if (element.name == "vertex")
       vertexCount += element.count;
+  // UVs per face corner (a "texcoord" list of u v pairs on the face element).
+  std::vector<Vector> cornerUVs;
+  std::vector<UVWStruct> faceUVs;
   for (const PlyElement& element : header.elements)
   {
     const std::size_t minimumBytes = MinimumPlyRowBytes(element, header.format);
@@ -111,10 +147,16 @@ MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)
     const int u = FindProperty(element, {"s", "u", "texture_u", "texture_s"});
     const int v = FindProperty(element, {"t", "v", "texture_v", "texture_t"});
     int indexList = -1;
+    int texcoordList = -1;
     for (std::size_t i = 0; i < element.properties.size(); ++i)
-      if (element.properties[i].isList &&
-          (element.properties[i].name == "vertex_indices" || element.properties[i].name == "vertex_index"))
+    {
+      if (!element.properties[i].isList)
+        continue;
+      if (element.properties[i].name == "vertex_indices" || element.properties[i].name == "vertex_index")
         indexList = static_cast<int>(i);
+      else if (element.properties[i].name == "texcoord")
+        texcoordList = static_cast<int>(i);
+    }
     if (isVertex && (xyz[0] < 0 || xyz[1] < 0 || xyz[2] < 0))
       throw InputError(name + ": vertex element lacks x, y or z");
     if (isFace && indexList < 0)
@@ -151,8 +193,12 @@ MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)
         if (!reader.Read(property.countType, count) || count < 0 || count > kMaxFaceCorners || count != std::floor(count))
           throw InputError(where() + ": bad list length (0 to " + std::to_string(kMaxFaceCorners) + ")");
         const bool keep = isFace && static_cast<int>(p) == indexList;
+        const bool keepUVs = isFace && static_cast<int>(p) == texcoordList;
         if (keep)
           corners.clear();
+        if (keepUVs)
+          cornerUVs.clear();
+        double uv[2] = {0.0, 0.0};
         for (int i = 0; i < static_cast<int>(count); ++i)
         {
           double value = 0;
@@ -164,6 +210,15 @@ MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)
             const std::int64_t index = value == std::floor(value) && std::abs(value) < 4e18 ? std::int64_t(value) : -1;
             RequirePointIndex(index, 0, static_cast<std::size_t>(vertexCount), where);
             corners.push_back(static_cast<Int32>(index));
+          }
+          if (keepUVs)
+          {
+            uv[i % 2] = value;
+            if (i % 2 == 1)
+            {
+              cornerUVs.emplace_back(uv[0], uv[1], 0.0);
+              RequireCoordinate(cornerUVs.back(), where);
+            }
           }
         }
       }
@@ -183,18 +238,28 @@ MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)
           throw InputError(where() + ": has " + std::to_string(corners.size()) + " corners (at least 3)");
         if (result.polygons.size() + corners.size() - 2 > static_cast<std::size_t>(kMaxMeshElements))
           throw InputError(where() + ": more than " + std::to_string(kMaxMeshElements) + " polygons");
+        if (texcoordList >= 0 && cornerUVs.size() != corners.size())
+          throw InputError(where() + ": has " + std::to_string(corners.size()) + " corners but " +
+                           std::to_string(cornerUVs.size()) + " texcoord pairs");
         if (corners.size() == 4)
           result.polygons.emplace_back(corners[0], corners[1], corners[2], corners[3]);
         else
           for (std::size_t k = 1; k + 1 < corners.size(); ++k)
             result.polygons.emplace_back(corners[0], corners[k], corners[k + 1]);
+        if (texcoordList >= 0 && corners.size() == 4)
+          faceUVs.push_back({cornerUVs[0], cornerUVs[1], cornerUVs[2], cornerUVs[3]});
+        else if (texcoordList >= 0)
+          for (std::size_t k = 1; k + 1 < corners.size(); ++k)
+            faceUVs.push_back({cornerUVs[0], cornerUVs[k], cornerUVs[k + 1], cornerUVs[k + 1]});
       }
     }
   }
   if (!haveVertices || !haveFaces || result.polygons.empty())
     throw InputError(name + ": contains no faces");
-  // UVs only when every vertex element had them.
-  if (!vertexUVs.empty() && vertexUVs.size() == result.points.size())
+  if (!faceUVs.empty())
+    result.uvs = std::move(faceUVs);
+  // Otherwise UVs per vertex, only when every vertex element had them.
+  else if (!vertexUVs.empty() && vertexUVs.size() == result.points.size())
   {
     result.uvs.reserve(result.polygons.size());
     for (const CPolygon& p : result.polygons)

@@ -6,24 +6,6 @@
 namespace qhost {
 namespace {
 
-struct CornerKey
-{
-  std::uint32_t point;
-  std::uint32_t bits[5]; // normal x y z, u, v as float bits
-  bool operator==(const CornerKey&) const = default;
-};
-
-struct CornerKeyHash
-{
-  std::size_t operator()(const CornerKey& key) const
-  {
-    std::uint64_t h = key.point * 0x9E3779B97F4A7C15ull;
-    for (std::uint32_t b : key.bits)
-      h = (h ^ b) * 0x100000001B3ull;
-    return static_cast<std::size_t>(h ^ (h >> 29));
-  }
-};
-
 struct PositionKey
 {
   std::uint64_t bits[3];
@@ -55,36 +37,35 @@ std::uint64_t DoubleBits(Float value)
 
 } // namespace
 
-CornerVertexMesh SplitCorners(const MeshData& mesh, std::span<const Vector> cornerNormals)
+PointCorners::PointCorners(const MeshData& mesh) : offsets(mesh.points.size() + 1, 0)
 {
-  CornerVertexMesh result;
-  result.corners.reserve(4 * mesh.polygons.size());
-  std::unordered_map<CornerKey, std::uint32_t, CornerKeyHash> known;
-  known.reserve(mesh.points.size() * 2);
-  const bool hasUVs = mesh.HasUVs();
-
+  const auto cornerCount = [&](std::size_t polygon) { return mesh.polygons[polygon].IsTriangle() ? 3 : 4; };
   for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
-  {
-    const CPolygon& p = mesh.polygons[polygon];
-    const Int32 points[4] = {p.a, p.b, p.c, p.d};
-    const UVWStruct uvw = hasUVs ? mesh.uvs[polygon] : UVWStruct();
-    const Vector uvs[4] = {uvw.a, uvw.b, uvw.c, uvw.d};
-    const int cornerCount = p.IsTriangle() ? 3 : 4;
-    for (int corner = 0; corner < cornerCount; ++corner)
+    for (int corner = 0; corner < cornerCount(polygon); ++corner)
+      ++offsets[SlotPoint(mesh, static_cast<std::uint32_t>(4 * polygon + corner)) + 1];
+  for (std::size_t point = 0; point < mesh.points.size(); ++point)
+    offsets[point + 1] += offsets[point];
+  slots.resize(offsets.back());
+  // Filling in slot order keeps every point's slots ascending.
+  std::vector<std::uint32_t> next(offsets.begin(), offsets.end() - 1);
+  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
+    for (int corner = 0; corner < cornerCount(polygon); ++corner)
     {
-      const Vector& normal = cornerNormals[4 * polygon + corner];
-      const CornerKey key{static_cast<std::uint32_t>(points[corner]),
-                          {FloatBits(normal.x), FloatBits(normal.y), FloatBits(normal.z), FloatBits(uvs[corner].x),
-                           FloatBits(uvs[corner].y)}};
-      const auto [it, inserted] = known.try_emplace(key, static_cast<std::uint32_t>(result.vertices.size()));
-      if (inserted)
-        result.vertices.push_back({mesh.points[points[corner]], normal, uvs[corner].x, uvs[corner].y});
-      result.corners.push_back(it->second);
+      const auto slot = static_cast<std::uint32_t>(4 * polygon + corner);
+      slots[next[SlotPoint(mesh, slot)]++] = slot;
     }
-    if (cornerCount == 3)
-      result.corners.push_back(result.corners.back());
-  }
-  return result;
+}
+
+SharedCorners SplitCornersForFloatFormats(const MeshData& mesh, std::span<const Vector> cornerNormals)
+{
+  const auto sameAsFloat = [](const Vector& a, const Vector& b) {
+    return FloatBits(a.x) == FloatBits(b.x) && FloatBits(a.y) == FloatBits(b.y) && FloatBits(a.z) == FloatBits(b.z);
+  };
+  return ShareCorners(mesh, PointCorners(mesh), [&](std::uint32_t a, std::uint32_t b) {
+    const Vector uvA = SlotUV(mesh, a), uvB = SlotUV(mesh, b);
+    return sameAsFloat(cornerNormals[a], cornerNormals[b]) && FloatBits(uvA.x) == FloatBits(uvB.x) &&
+           FloatBits(uvA.y) == FloatBits(uvB.y);
+  });
 }
 
 void WeldIdenticalPoints(MeshData& mesh)

@@ -1,35 +1,114 @@
-// Conversion between point-indexed polygons (MeshData) and the per-vertex
-// attribute streams of PLY and glTF, where a vertex carries one normal and
-// one UV, so corners that differ in either need vertices of their own.
+// Which polygon corners of a mesh can share one vertex of a file format.
+//
+// Corners are addressed by slot, 4 * polygon + corner; a triangle's fourth
+// slot repeats its third. Only corners of the same point can share a vertex,
+// so corners are grouped by point once (a counting sort, no hashing) and each
+// corner is compared with the earlier corners of its point. Vertices are
+// numbered in the order of their first corner, whatever the thread count.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
 #include "host/geometry/mesh_data.h"
 
 namespace qhost {
 
-struct CornerVertex
+// The corner slots of each point, ascending: slots[offsets[p] .. offsets[p+1]).
+// Triangles' repeated fourth slots are left out.
+struct PointCorners
 {
-  Vector position;
-  Vector normal;
-  Float u = 0.0;
-  Float v = 0.0;
+  explicit PointCorners(const MeshData& mesh);
+
+  std::vector<std::uint32_t> offsets;
+  std::vector<std::uint32_t> slots;
 };
 
-struct CornerVertexMesh
+struct SharedCorners
 {
-  std::vector<CornerVertex> vertices;
-  // Four vertex indices per polygon, the last equal to the third for triangles.
-  std::vector<std::uint32_t> corners;
+  // The vertex of every slot, four per polygon.
+  std::vector<std::uint32_t> vertexOfSlot;
+  // For every vertex, the slot that first uses it; ascending.
+  std::vector<std::uint32_t> firstSlot;
 };
+
+// Corners of one point share a vertex when same(slotA, slotB) holds; the
+// relation must be an equivalence. The mesh must pass ValidateMeshForWrite.
+template <typename Same>
+SharedCorners ShareCorners(const MeshData& mesh, const PointCorners& groups, const Same& same)
+{
+  SharedCorners shared;
+  // First the earliest equal slot of every slot, one point group per task...
+  std::vector<std::uint32_t>& earliest = shared.vertexOfSlot;
+  earliest.resize(4 * mesh.polygons.size());
+  const std::size_t pointCount = groups.offsets.size() - 1;
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, pointCount, 4096), [&](const tbb::blocked_range<std::size_t>& r) {
+    for (std::size_t point = r.begin(); point < r.end(); ++point)
+    {
+      const std::uint32_t* begin = groups.slots.data() + groups.offsets[point];
+      const std::uint32_t* end = groups.slots.data() + groups.offsets[point + 1];
+      for (const std::uint32_t* slot = begin; slot < end; ++slot)
+      {
+        const std::uint32_t* match = begin;
+        while (match < slot && !same(*match, *slot))
+          ++match;
+        earliest[*slot] = *match;
+      }
+    }
+  });
+  // ...then one pass in slot order numbers the vertices; an earlier slot is
+  // always numbered before the slots that refer to it.
+  for (std::size_t slot = 0; slot < earliest.size(); ++slot)
+  {
+    if (slot % 4 == 3 && mesh.polygons[slot / 4].IsTriangle())
+      earliest[slot] = earliest[slot - 1];
+    else if (earliest[slot] == slot)
+    {
+      earliest[slot] = static_cast<std::uint32_t>(shared.firstSlot.size());
+      shared.firstSlot.push_back(static_cast<std::uint32_t>(slot));
+    }
+    else
+      earliest[slot] = earliest[earliest[slot]];
+  }
+  return shared;
+}
+
+// The UV of a corner slot; zero when the mesh has none.
+inline Vector SlotUV(const MeshData& mesh, std::uint32_t slot)
+{
+  if (!mesh.HasUVs())
+    return Vector();
+  const UVWStruct& uvw = mesh.uvs[slot / 4];
+  switch (slot % 4)
+  {
+    case 0: return uvw.a;
+    case 1: return uvw.b;
+    case 2: return uvw.c;
+    default: return uvw.d;
+  }
+}
+
+// The point of a corner slot.
+inline Int32 SlotPoint(const MeshData& mesh, std::uint32_t slot)
+{
+  const CPolygon& p = mesh.polygons[slot / 4];
+  switch (slot % 4)
+  {
+    case 0: return p.a;
+    case 1: return p.b;
+    case 2: return p.c;
+    default: return p.d;
+  }
+}
 
 // One vertex per distinct (point, normal, UV) combination, compared at the
-// single precision the files store. cornerNormals holds four per polygon; the
-// mesh must pass ValidateMeshForWrite.
-CornerVertexMesh SplitCorners(const MeshData& mesh, std::span<const Vector> cornerNormals);
+// single precision PLY and glTF store (+0 and -0 alike). cornerNormals holds
+// four per polygon.
+SharedCorners SplitCornersForFloatFormats(const MeshData& mesh, std::span<const Vector> cornerNormals);
 
 // Merges points with bitwise identical positions and remaps the polygons, so
 // a mesh whose vertices were split for attributes is connected again.

@@ -2,9 +2,14 @@
 #include "host/io/mesh_file.h"
 
 #include <bit>
+#include <chrono>
+#include <cstring>
+#include <map>
 #include <gtest/gtest.h>
 
+#include "host/core/read_file.h"
 #include "host/io/atomic_file.h"
+#include "host/io/ply_format.h"
 #include "io_test_support.h"
 
 namespace qhost {
@@ -23,6 +28,46 @@ void ExpectNear(const Vector& a, const Vector& b, Float tolerance)
   EXPECT_NEAR(a.z, b.z, tolerance);
 }
 
+// Boundary edges of the faces exactly as the file stores them (no welding of
+// equal positions, as a viewer that opens the file sees them): 0 when closed.
+std::size_t BoundaryEdgesInFile(const std::string& path)
+{
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(path, 1u << 30);
+  const PlyHeader header = ParsePlyHeader(bytes, path);
+  PlyValueReader reader(bytes, header.dataOffset, header.format);
+  std::map<std::pair<int, int>, int> uses;
+  for (const PlyElement& element : header.elements)
+    for (std::uint64_t item = 0; item < element.count; ++item)
+      for (const PlyProperty& property : element.properties)
+      {
+        double value = 0;
+        if (!property.isList)
+        {
+          EXPECT_TRUE(reader.Read(property.type, value));
+          continue;
+        }
+        double count = 0;
+        EXPECT_TRUE(reader.Read(property.countType, count));
+        std::vector<int> corners;
+        for (int i = 0; i < static_cast<int>(count); ++i)
+        {
+          EXPECT_TRUE(reader.Read(property.type, value));
+          corners.push_back(static_cast<int>(value));
+        }
+        if (property.name != "vertex_indices")
+          continue;
+        for (std::size_t i = 0; i < corners.size(); ++i)
+        {
+          const int a = corners[i], b = corners[(i + 1) % corners.size()];
+          ++uses[{std::min(a, b), std::max(a, b)}];
+        }
+      }
+  std::size_t boundary = 0;
+  for (const auto& [edge, count] : uses)
+    boundary += count == 1 ? 1 : 0;
+  return boundary;
+}
+
 void AppendBigEndian(std::string& out, std::uint32_t value)
 {
   for (int shift = 24; shift >= 0; shift -= 8)
@@ -36,8 +81,11 @@ TEST(MeshPlyTest, CubeRoundTripsAndStaysClosed)
   const std::string path = folder.File("cube.ply");
   std::string error;
   ASSERT_TRUE(WritePly(path, cube, FlatCornerNormals(cube), testing::kHostFrame, error)) << error;
-  // Flat normals and per-face UVs give every corner its own vertex.
-  EXPECT_NE(ReadText(path).find("element vertex 24\n"), std::string::npos);
+  // Written welded: one vertex per point although every edge is a UV seam,
+  // with the UVs on the face corners, so the file itself is closed.
+  EXPECT_NE(ReadText(path).find("element vertex 8\n"), std::string::npos);
+  EXPECT_NE(ReadText(path).find("property list uchar float texcoord\n"), std::string::npos);
+  EXPECT_EQ(BoundaryEdgesInFile(path), 0u);
 
   MeshData read;
   ASSERT_NO_THROW(read = testing::ReadRaw(path));
@@ -53,13 +101,15 @@ TEST(MeshPlyTest, CubeRoundTripsAndStaysClosed)
     ExpectNear(read.points[r.b], cube.points[c.b], 1e-6);
     ExpectNear(read.points[r.c], cube.points[c.c], 1e-6);
     ExpectNear(read.points[r.d], cube.points[c.d], 1e-6);
+    ExpectNear(read.uvs[i].a, cube.uvs[i].a, 1e-7);
+    ExpectNear(read.uvs[i].b, cube.uvs[i].b, 1e-7);
     ExpectNear(read.uvs[i].c, cube.uvs[i].c, 1e-7);
     ExpectNear(read.uvs[i].d, cube.uvs[i].d, 1e-7);
   }
   EXPECT_TRUE(testing::IsClosed(read));
 }
 
-TEST(MeshPlyTest, SmoothNormalsShareVertices)
+TEST(MeshPlyTest, PointNormalsAverageTheCornerNormals)
 {
   ScratchFolder folder;
   MeshData tetra = testing::Tetrahedron();
@@ -71,7 +121,43 @@ TEST(MeshPlyTest, SmoothNormalsShareVertices)
   ASSERT_TRUE(WritePly(folder.File("t.ply"), tetra, normals, testing::kHostFrame, error)) << error;
   const std::string text = ReadText(folder.File("t.ply"));
   EXPECT_NE(text.find("element vertex 4\n"), std::string::npos);
-  EXPECT_EQ(text.find("property float s"), std::string::npos); // no UVs, no UV properties
+  EXPECT_EQ(text.find("texcoord"), std::string::npos); // no UVs, no UV property
+  EXPECT_EQ(BoundaryEdgesInFile(folder.File("t.ply")), 0u);
+
+  // Vertex records follow the header: x y z nx ny nz as floats.
+  const std::size_t data = text.find("end_header\n") + 11;
+  for (std::size_t point = 0; point < tetra.points.size(); ++point)
+  {
+    float record[6];
+    std::memcpy(record, text.data() + data + 24 * point, sizeof(record));
+    const Vector expected = tetra.points[point].GetNormalized();
+    ExpectNear(Vector(record[3], record[4], record[5]), expected, 1e-6);
+  }
+}
+
+TEST(MeshPlyTest, FaceCornerUVsAreReadWithTheirFaces)
+{
+  ScratchFolder folder;
+  const std::string path = folder.File("uv.ply");
+  WriteText(path, "ply\nformat ascii 1.0\nelement vertex 5\nproperty float x\nproperty float y\nproperty float z\n"
+                  "element face 1\nproperty list uchar int vertex_indices\nproperty list uchar float texcoord\n"
+                  "end_header\n0 0 0\n1 0 0\n2 1 0\n1 2 0\n0 1 0\n"
+                  "5 0 1 2 3 4 10 0 0 0.25 0 0.5 0.5 0.25 1 0 1\n");
+  MeshData mesh;
+  ASSERT_NO_THROW(mesh = testing::ReadRaw(path));
+  ASSERT_EQ(mesh.polygons.size(), 3u); // a pentagon as a fan of triangles
+  ASSERT_TRUE(mesh.HasUVs());
+  EXPECT_EQ(mesh.uvs[0].b, Vector(0.25, 0.0, 0.0));
+  EXPECT_EQ(mesh.uvs[2].a, Vector(0.0, 0.0, 0.0));
+  EXPECT_EQ(mesh.uvs[2].b, Vector(0.25, 1.0, 0.0));
+  EXPECT_EQ(mesh.uvs[2].c, Vector(0.0, 1.0, 0.0));
+  EXPECT_EQ(mesh.uvs[2].d, mesh.uvs[2].c);
+
+  WriteText(path, "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+                  "element face 1\nproperty list uchar int vertex_indices\nproperty list uchar float texcoord\n"
+                  "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2 4 0 0 1 0\n");
+  const std::string error = testing::ReadError(path);
+  EXPECT_NE(error.find("face 0: has 3 corners but 2 texcoord pairs"), std::string::npos) << error;
 }
 
 TEST(MeshPlyTest, ReadsAsciiWithDoublesExtraPropertiesAndElements)

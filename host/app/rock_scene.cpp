@@ -235,7 +235,7 @@ MeshData RockScene::BuildMesh()
 {
   const std::size_t linesBefore = Console::Instance().Lines().size();
   BuildCaches(doc_);
-  const BaseObject* cache = generator_->GetCache();
+  BaseObject* cache = generator_->GetCache();
   if (!cache || cache->GetType() != Opolygon)
   {
     // The generator says why on the console; the failure carries its words to stderr.
@@ -245,7 +245,10 @@ MeshData RockScene::BuildMesh()
       reason += (reason.empty() ? ": " : "; ") + lines[i].text;
     throw std::runtime_error("the generator built no mesh" + (reason.empty() ? std::string(" and said nothing") : reason));
   }
-  return ReadPolygonMesh(*As<ObjectNode>(cache));
+  MeshData mesh = TakePolygonMesh(*As<ObjectNode>(cache));
+  // The cache gave its points away: the next build must make them again.
+  generator_->SetDirty(DIRTYFLAGS_DATA);
+  return mesh;
 }
 
 std::vector<Vector> RockScene::CornerNormals(const MeshData& mesh) const

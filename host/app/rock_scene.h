@@ -62,7 +62,9 @@ public:
   // Quorvane material.
   void TakeLookOf(const RockScene& look);
 
-  // Builds the generator's cache; throws when the build gave no mesh.
+  // Builds the generator's cache and moves its geometry out, so the largest
+  // mesh of the job exists once; the cache keeps its tags (the Phong tag for
+  // CornerNormals) but no points. Throws when the build gave no mesh.
   MeshData BuildMesh();
   // Corner normals that honour the Phong tag of the built mesh.
   std::vector<Vector> CornerNormals(const MeshData& mesh) const;

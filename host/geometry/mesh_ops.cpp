@@ -4,6 +4,9 @@
 #include <cmath>
 #include <numeric>
 
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
 #include "host/geometry/edge_uses.h"
 #include "host/geometry/polygon_geometry.h"
 
@@ -95,12 +98,10 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
 {
   const std::size_t polygonCount = mesh.polygons.size();
   std::vector<Vector> faceNormals(polygonCount);
-  std::vector<Vector> unitNormals(polygonCount);
-  for (std::size_t index = 0; index < polygonCount; ++index)
-  {
-    faceNormals[index] = PolygonNormal(mesh.points, mesh.polygons[index]);
-    unitNormals[index] = faceNormals[index].GetNormalized();
-  }
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, polygonCount), [&](const tbb::blocked_range<std::size_t>& r) {
+    for (std::size_t index = r.begin(); index < r.end(); ++index)
+      faceNormals[index] = PolygonNormal(mesh.points, mesh.polygons[index]);
+  });
 
   // Corner slots (polygon * 4 + corner) joined across smooth edges form the
   // smoothing fans around each point; a fan's normal is the sum of its faces'.
@@ -117,7 +118,8 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
       {
         const EdgeUse& one = uses[i];
         const EdgeUse& other = uses[j];
-        if (phongLimit && Dot(unitNormals[one.polygon], unitNormals[other.polygon]) < minCosine)
+        if (phongLimit && Dot(faceNormals[one.polygon].GetNormalized(), faceNormals[other.polygon].GetNormalized()) <
+                            minCosine)
           continue;
         Unite(fan, one.polygon * 4 + one.lowCorner, other.polygon * 4 + other.lowCorner);
         Unite(fan, one.polygon * 4 + one.highCorner, other.polygon * 4 + other.highCorner);
@@ -126,23 +128,21 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
     first += count;
   }
 
-  std::vector<Vector> fanSums(polygonCount * 4);
-  for (std::size_t index = 0; index < polygonCount; ++index)
-  {
-    const Int32 corners = CornerCount(mesh.polygons[index]);
-    for (Int32 corner = 0; corner < corners; ++corner)
-      fanSums[FindRoot(fan, static_cast<Int32>(index * 4) + corner)] += faceNormals[index];
-  }
-
+  // Each fan's sum collects in its root slot, in polygon order. Roots are the
+  // smallest slot of their fan, so going down from the last slot every slot
+  // reads its root's sum before the root itself is normalised.
   std::vector<Vector> normals(polygonCount * 4);
   for (std::size_t index = 0; index < polygonCount; ++index)
   {
     const Int32 corners = CornerCount(mesh.polygons[index]);
     for (Int32 corner = 0; corner < corners; ++corner)
-      normals[index * 4 + corner] = fanSums[FindRoot(fan, static_cast<Int32>(index * 4) + corner)].GetNormalized();
-    if (corners == 3)
-      normals[index * 4 + 3] = normals[index * 4 + 2];
+      normals[FindRoot(fan, static_cast<Int32>(index * 4) + corner)] += faceNormals[index];
   }
+  for (std::size_t slot = normals.size(); slot-- > 0;)
+    normals[slot] = normals[FindRoot(fan, static_cast<Int32>(slot))].GetNormalized();
+  for (std::size_t index = 0; index < polygonCount; ++index)
+    if (CornerCount(mesh.polygons[index]) == 3)
+      normals[index * 4 + 3] = normals[index * 4 + 2];
   return normals;
 }
 

@@ -92,7 +92,7 @@ ObjectNode* JoinHierarchy(ObjectNode& op, BaseDocument* doc, bool mergeSelection
       KeepSelectionsApart(joined, part);
     AppendMesh(joined, part, transform);
   });
-  ObjectNode* result = NewPolygonObject(joined);
+  ObjectNode* result = NewPolygonObject(std::move(joined));
   if (!result)
     return nullptr;
   result->name = op.name;
@@ -116,7 +116,7 @@ bool SubdivideInPlace(ObjectNode& op, const BaseContainer* settings)
     HostMessage("Subdivide of \"" + op.name + "\" failed: " + error);
     return false;
   }
-  WritePolygonMesh(op, mesh);
+  WritePolygonMesh(op, std::move(mesh));
   return true;
 }
 

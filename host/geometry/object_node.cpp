@@ -125,6 +125,14 @@ void ObjectNode::SetGeometry(std::vector<Vector> points, std::vector<CPolygon> p
   SetDirty(DIRTYFLAGS_DATA);
 }
 
+void ObjectNode::TakeGeometry(std::vector<Vector>& points, std::vector<CPolygon>& polygons)
+{
+  points = std::exchange(points_, {});
+  polygons = std::exchange(polygons_, {});
+  FitTagsToPolygons();
+  SetDirty(DIRTYFLAGS_DATA);
+}
+
 void ObjectNode::SetCache(ObjectNode* cache)
 {
   if (cache == cache_)

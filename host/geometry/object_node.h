@@ -51,6 +51,8 @@ public:
   const std::vector<CPolygon>& Polygons() const { return polygons_; }
   // Replaces the geometry (raises the data counter; UVW tags are resized).
   void SetGeometry(std::vector<Vector> points, std::vector<CPolygon> polygons);
+  // Moves the geometry out, leaving the object empty (same counters as SetGeometry).
+  void TakeGeometry(std::vector<Vector>& points, std::vector<CPolygon>& polygons);
 
   ObjectNode* Cache() const { return cache_; }
   // Takes ownership of cache (which must not be in a list). The old cache is

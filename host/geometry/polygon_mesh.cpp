@@ -8,10 +8,10 @@
 namespace qhost {
 namespace {
 
-void WriteUVs(ObjectNode& object, const MeshData& mesh)
+void WriteUVs(ObjectNode& object, std::vector<UVWStruct> uvs)
 {
   auto* uvw = dynamic_cast<UVWTagNode*>(Core(object.GetTag(Tuvw, 0)));
-  if (!mesh.HasUVs())
+  if (uvs.empty())
   {
     object.KillTag(Tuvw, 0);
     return;
@@ -19,7 +19,7 @@ void WriteUVs(ObjectNode& object, const MeshData& mesh)
   if (!uvw)
     uvw = dynamic_cast<UVWTagNode*>(Core(object.MakeTag(Tuvw, nullptr)));
   if (uvw)
-    uvw->SetUVWs(mesh.uvs);
+    uvw->SetUVWs(std::move(uvs));
 }
 
 void WriteSelections(ObjectNode& object, const MeshData& mesh)
@@ -54,6 +54,27 @@ void WriteSelections(ObjectNode& object, const MeshData& mesh)
   }
 }
 
+std::vector<NamedSelection> ReadSelections(const ObjectNode& object)
+{
+  const Int32 polygonCount = object.GetPolygonCount();
+  std::vector<NamedSelection> selections;
+  for (const NodeCore* n = object.tags.first; n; n = n->next)
+    if (const auto* tag = dynamic_cast<const PolygonSelectionTagNode*>(n))
+    {
+      NamedSelection selection{tag->name, tag->Selection().ToIndices()};
+      std::erase_if(selection.polygons, [&](Int32 p) { return p >= polygonCount; });
+      selections.push_back(std::move(selection));
+    }
+  return selections;
+}
+
+// The first UVW tag when it has one entry per polygon.
+UVWTagNode* MatchingUVWTag(const ObjectNode& object)
+{
+  auto* uvw = dynamic_cast<UVWTagNode*>(Core(object.GetTag(Tuvw, 0)));
+  return uvw && uvw->GetDataCount() == object.GetPolygonCount() ? uvw : nullptr;
+}
+
 } // namespace
 
 MeshData ReadPolygonMesh(const ObjectNode& object)
@@ -61,32 +82,35 @@ MeshData ReadPolygonMesh(const ObjectNode& object)
   MeshData mesh;
   mesh.points = object.Points();
   mesh.polygons = object.Polygons();
-  const Int32 polygonCount = object.GetPolygonCount();
-  if (const auto* uvw = dynamic_cast<const UVWTagNode*>(Core(object.GetTag(Tuvw, 0))))
-    if (uvw->GetDataCount() == polygonCount)
-      mesh.uvs = uvw->UVWs();
-  for (const NodeCore* n = object.tags.first; n; n = n->next)
-    if (const auto* tag = dynamic_cast<const PolygonSelectionTagNode*>(n))
-    {
-      NamedSelection selection{tag->name, tag->Selection().ToIndices()};
-      std::erase_if(selection.polygons, [&](Int32 p) { return p >= polygonCount; });
-      mesh.selections.push_back(std::move(selection));
-    }
+  if (const UVWTagNode* uvw = MatchingUVWTag(object))
+    mesh.uvs = uvw->UVWs();
+  mesh.selections = ReadSelections(object);
   return mesh;
 }
 
-void WritePolygonMesh(ObjectNode& object, const MeshData& mesh)
+MeshData TakePolygonMesh(ObjectNode& object)
 {
-  object.SetGeometry(mesh.points, mesh.polygons);
-  WriteUVs(object, mesh);
+  MeshData mesh;
+  mesh.selections = ReadSelections(object);
+  if (UVWTagNode* uvw = MatchingUVWTag(object))
+    mesh.uvs = uvw->TakeUVWs();
+  object.TakeGeometry(mesh.points, mesh.polygons);
+  return mesh;
+}
+
+void WritePolygonMesh(ObjectNode& object, MeshData mesh)
+{
+  std::vector<UVWStruct> uvs = mesh.HasUVs() ? std::move(mesh.uvs) : std::vector<UVWStruct>();
+  object.SetGeometry(std::move(mesh.points), std::move(mesh.polygons));
+  WriteUVs(object, std::move(uvs));
   WriteSelections(object, mesh);
 }
 
-ObjectNode* NewPolygonObject(const MeshData& mesh)
+ObjectNode* NewPolygonObject(MeshData mesh)
 {
   auto* object = dynamic_cast<ObjectNode*>(NodeFactory::Instance().Create(NodeClass::Object, Opolygon));
   if (object)
-    WritePolygonMesh(*object, mesh);
+    WritePolygonMesh(*object, std::move(mesh));
   return object;
 }
 

@@ -1,7 +1,9 @@
 #include "host/geometry/subdivide.h"
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 #include <opensubdiv/far/primvarRefiner.h>
@@ -149,6 +151,26 @@ MeshData AssembleResult(const MeshData& in, const Refiner& refiner, const std::v
 
 } // namespace
 
+Int64 SubdivisionPolygonLimit(std::uint64_t availableBytes)
+{
+  return static_cast<Int64>(
+    std::min<std::uint64_t>(availableBytes / kBytesPerSubdividedPolygon, static_cast<std::uint64_t>(kMaxSubdividedPolygons)));
+}
+
+std::uint64_t AvailableMemoryBytes()
+{
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  std::uint64_t kibibytes = 0;
+  std::string unit;
+  while (meminfo >> key >> kibibytes >> unit)
+    if (key == "MemAvailable:")
+      return kibibytes * 1024;
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) : 0;
+}
+
 Int64 SubdividedPolygonCount(const MeshData& mesh, Int32 levels)
 {
   if (levels <= 0)
@@ -177,10 +199,14 @@ bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& ou
       out = in;
     return true;
   }
-  if (SubdividedPolygonCount(in, options.levels) > kMaxSubdividedPolygons)
+  const Int64 limit = SubdivisionPolygonLimit(AvailableMemoryBytes());
+  if (const Int64 count = SubdividedPolygonCount(in, options.levels); count > limit)
   {
     error = std::to_string(options.levels) + " subdivision levels of " + std::to_string(in.polygons.size()) +
-            " polygons would exceed the limit of " + std::to_string(kMaxSubdividedPolygons) + " polygons";
+            " polygons would make " + (count > kMaxSubdividedPolygons ? "more than " : "") +
+            std::to_string(std::min(count, kMaxSubdividedPolygons)) + ", above the limit of " +
+            std::to_string(limit) + " polygons (" + std::to_string(kBytesPerSubdividedPolygon) +
+            " bytes each in the memory available now)";
     return false;
   }
 

@@ -3,6 +3,7 @@
 // the child polygons. Every polygon of the result is a quad.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "host/geometry/mesh_data.h"
@@ -32,10 +33,23 @@ struct SubdivideOptions
   Int32 mode = kSubdivideModeKeepBoundaries;
 };
 
-// Largest result Subdivide produces. Refining with UVs peaks at roughly
-// 500 bytes per result quad (every level's topology is kept while the values
-// are interpolated), so the limit bounds a single call to about 2 GB.
-constexpr Int64 kMaxSubdividedPolygons = Int64{1} << 22;
+// Largest result Subdivide ever produces: four corner slots per polygon stay
+// within 32-bit indices, as the writers and normals number them.
+constexpr Int64 kMaxSubdividedPolygons = Int64{1} << 29;
+
+// Memory a subdivided polygon costs until the mesh is written: refining with
+// UVs keeps every level's topology while the values are interpolated (about
+// 500 bytes per result quad), and the result (points, polygons, UVs), its
+// corner normals and the writers' tables take as much again.
+constexpr Int64 kBytesPerSubdividedPolygon = 1000;
+
+// The most polygons a subdivision may make when availableBytes of memory are
+// free: what fits at kBytesPerSubdividedPolygon each, at most kMaxSubdividedPolygons.
+Int64 SubdivisionPolygonLimit(std::uint64_t availableBytes);
+
+// Memory the system can give this process now without swapping (the kernel's
+// MemAvailable), or the physical memory when that is unknown.
+std::uint64_t AvailableMemoryBytes();
 
 // Number of polygons `levels` levels of subdivision make of `mesh`: the first
 // level turns each n-gon into n quads, every further one each quad into four.
@@ -48,7 +62,8 @@ Int64 SubdividedPolygonCount(const MeshData& mesh, Int32 levels);
 // readable message in `error` and leaves `out` untouched: an index out of
 // range, a polygon that repeats a point (other than a triangle's c == d), UVs
 // or selections that do not match the polygons, an unknown mode, or a result
-// above kMaxSubdividedPolygons (checked before refining).
+// above SubdivisionPolygonLimit(AvailableMemoryBytes()) (checked before
+// allocating anything for it).
 bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& out, std::string& error);
 
 } // namespace qhost

@@ -42,6 +42,12 @@ void UVWTagNode::SetSlow(Int32 polygon, const UVWStruct& uvw)
   NodeCore::SetDirty(DIRTYFLAGS_DATA);
 }
 
+std::vector<UVWStruct> UVWTagNode::TakeUVWs()
+{
+  NodeCore::SetDirty(DIRTYFLAGS_DATA);
+  return std::exchange(uvws_, {});
+}
+
 void UVWTagNode::SetUVWs(std::vector<UVWStruct> uvws)
 {
   uvws_ = std::move(uvws);

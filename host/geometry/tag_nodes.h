@@ -54,6 +54,8 @@ public:
 
   const std::vector<UVWStruct>& UVWs() const { return uvws_; }
   void SetUVWs(std::vector<UVWStruct> uvws);
+  // Moves the coordinates out, leaving the tag empty.
+  std::vector<UVWStruct> TakeUVWs();
   // New polygons get zero coordinates.
   void Resize(Int32 polygonCount);
 

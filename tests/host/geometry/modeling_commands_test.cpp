@@ -225,8 +225,8 @@ TEST_F(ModelingCommands, SubdivideRefusalLeavesTheMeshUnchanged)
   const MeshData before = ReadPolygonMesh(*AsObject(op));
   const UInt32 dirty = op->GetDirty(DIRTYFLAGS_DATA);
   BaseContainer bc;
-  bc.SetInt32(MDATA_SUBDIVIDE_SUB, 12);
-  ASSERT_GT(qhost::SubdividedPolygonCount(before, 12), qhost::kMaxSubdividedPolygons);
+  bc.SetInt32(MDATA_SUBDIVIDE_SUB, 14);
+  ASSERT_GT(qhost::SubdividedPolygonCount(before, 14), qhost::kMaxSubdividedPolygons);
   qhost::Console::Instance().Clear();
   ModelingCommandData md;
   md.op = op;

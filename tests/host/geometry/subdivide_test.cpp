@@ -240,12 +240,19 @@ TEST(SubdivideLimits, RefusesResultsAboveTheLimit)
 {
   const MeshData cube = MakeCube(Vector(1.0), 1, 1, 1);
   EXPECT_EQ(SubdividedPolygonCount(cube, 9), 6 * (Int64{1} << 18));
-  EXPECT_GT(SubdividedPolygonCount(cube, 10), kMaxSubdividedPolygons);
+  EXPECT_EQ(SubdividedPolygonCount(cube, 13), 6 * (Int64{1} << 26));
+  EXPECT_GT(SubdividedPolygonCount(cube, 14), kMaxSubdividedPolygons);
   EXPECT_EQ(SubdividedPolygonCount(cube, 1000), kMaxSubdividedPolygons + 1);
+
+  // The limit is what the free memory holds, never above the index range.
+  EXPECT_EQ(SubdivisionPolygonLimit(0), 0);
+  EXPECT_EQ(SubdivisionPolygonLimit(std::uint64_t{1} << 30), (Int64{1} << 30) / kBytesPerSubdividedPolygon);
+  EXPECT_EQ(SubdivisionPolygonLimit(~std::uint64_t{0}), kMaxSubdividedPolygons);
+  EXPECT_GT(AvailableMemoryBytes(), 0u);
 
   MeshData out = MakePyramid();
   std::string error;
-  EXPECT_FALSE(Subdivide(cube, Smooth(10), out, error));
+  EXPECT_FALSE(Subdivide(cube, Smooth(14), out, error));
   EXPECT_NE(error.find("limit"), std::string::npos) << error;
   EXPECT_EQ(out.points.size(), MakePyramid().points.size());
 }

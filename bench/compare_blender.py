@@ -20,6 +20,7 @@ Blender is a measuring tool, not a dependency: install it with
 """
 
 import argparse
+import json
 import os
 import shutil
 import statistics
@@ -31,6 +32,14 @@ import time
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
+def default_blender_script():
+    for up in (1, 2):
+        candidate = os.path.join(REPO, *[".."] * up, "shared", "peers", "blender_rock.py")
+        if os.path.isfile(candidate):
+            return os.path.normpath(candidate)
+    return None
+
+
 def parse_args():
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     p.add_argument("--levels", type=int, nargs="+", default=[7, 8, 9, 10])
@@ -39,26 +48,45 @@ def parse_args():
     p.add_argument("--quorvane", default=os.path.join(REPO, "build-release", "bin", "quorvane"))
     p.add_argument("--baseline", help="another quorvane executable to time in the same runs")
     p.add_argument("--blender", default=shutil.which("blender") or "blender")
-    p.add_argument("--blender-script", default=os.path.join(REPO, "..", "shared", "peers", "blender_rock.py"))
+    p.add_argument("--blender-script", default=default_blender_script(),
+                   help="the peer script (default: shared/peers/blender_rock.py beside the repository "
+                        "or its worktree folder)")
     p.add_argument("--octaves", type=int, default=4, help="Blender's noise depth (depth 4 = 5 octaves)")
     return p.parse_args()
 
 
-def measure(command, env=None):
+def measure(command, env=None, check_output=None):
     """Runs command; returns (wall s, cpu s, peak MiB) of the child process,
-    or None when it fails (its first error line goes to stderr)."""
-    start = time.perf_counter()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
-    _, status, usage = os.wait4(child.pid, 0)
-    wall = time.perf_counter() - start
-    child.returncode = os.waitstatus_to_exitcode(status)
-    stderr = child.stderr.read().decode(errors="replace")
+    or None when it fails (its last error line goes to stderr). check_output,
+    when given, must accept the child's standard output."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        start = time.perf_counter()
+        child = subprocess.Popen(command, stdout=out, stderr=err, env=env)
+        # wait4 rather than Popen.wait: it also gives the child's resource use.
+        _, status, usage = os.wait4(child.pid, 0)
+        wall = time.perf_counter() - start
+        child.returncode = os.waitstatus_to_exitcode(status)
+        out.seek(0)
+        err.seek(0)
+        stdout = out.read().decode(errors="replace")
+        stderr = err.read().decode(errors="replace")
+    if child.returncode == 0 and check_output and not check_output(stdout):
+        child.returncode = -1
+        stderr += "\nunexpected output: " + stdout[-300:]
     if child.returncode != 0:
         lines = stderr.strip().splitlines()
         print(f"# {os.path.basename(command[0])} failed ({child.returncode}): {lines[-1] if lines else ''}",
               file=sys.stderr)
         return None
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024.0
+
+
+def blender_built_the_rock(stdout):
+    """The peer script prints one JSON line; it names the points it made."""
+    for line in stdout.splitlines():
+        if line.startswith("{"):
+            return "points" in json.loads(line)
+    return False
 
 
 def ours(executable, args, level, folder):
@@ -71,7 +99,8 @@ def ours(executable, args, level, folder):
 
 
 def blender(args, level, folder):
-    return [args.blender, "-b", "--factory-startup", "-noaudio", "--python", args.blender_script, "--",
+    return [args.blender, "-b", "--factory-startup", "-noaudio", "--python-exit-code", "2", "--python",
+            args.blender_script, "--",
             "--level", str(level), "--layers", "3", "--depth", str(args.octaves), "--normals", "--uvs",
             "--out", os.path.join(folder, "blender.obj")]
 
@@ -80,6 +109,8 @@ def main():
     args = parse_args()
     if not shutil.which(args.blender):
         sys.exit("Blender is not installed (apt-get install blender python3-numpy); nothing to compare")
+    if not args.blender_script or not os.path.isfile(args.blender_script):
+        sys.exit("blender_rock.py not found; pass --blender-script")
     if not os.access(args.quorvane, os.X_OK):
         sys.exit(f"{args.quorvane}: not built (build the Release tree first, or pass --quorvane)")
     # Debian's Blender takes the first python3.11 on PATH; give it the system's.
@@ -100,7 +131,7 @@ def main():
             for _ in range(args.rounds):
                 for name, command in jobs.items():
                     runs[name].append(measure(command(level, folder)))
-                runs["blender"].append(measure(blender(args, level, folder), blender_env))
+                runs["blender"].append(measure(blender(args, level, folder), blender_env, blender_built_the_rock))
             if None in runs["blender"]:
                 sys.exit("Blender failed; see above")
             median = {name: [statistics.median(r[i] for r in values) for i in range(3)]

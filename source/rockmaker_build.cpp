@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "hostapi/parallel.h"
 #include "oxrock_ids.h"
 #include "rockmaker.h"
 #include "rockmaker_layers.h"

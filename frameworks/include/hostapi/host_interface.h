@@ -7,6 +7,7 @@
 
 #include "hostapi/fields.h"
 #include "hostapi/noise.h"
+#include "hostapi/parallel.h"
 #include "hostapi/plugin.h"
 #include "hostapi/system.h"
 #include "hostapi/tracks.h"

@@ -1,6 +1,8 @@
 #include "host/core/core_services.h"
 
+#include <array>
 #include <cstdlib>
+#include <stdexcept>
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
@@ -138,6 +140,31 @@ Int32 CoreServicesImpl::MessageDialog(Int32, const String& text)
 
 void CoreServicesImpl::EventAdd(Int32) { ++eventCount_; }
 
+namespace {
+
+// A handful at most: every parallel range installs each of them.
+struct Forwardings
+{
+  std::array<ThreadStateForwarding, 4> entries{};
+  std::size_t count = 0;
+};
+
+Forwardings& RegisteredForwardings()
+{
+  static Forwardings forwardings;
+  return forwardings;
+}
+
+} // namespace
+
+void AddThreadStateForwarding(ThreadStateForwarding forwarding)
+{
+  Forwardings& forwardings = RegisteredForwardings();
+  if (forwardings.count == forwardings.entries.size())
+    throw std::logic_error("too many kinds of per-thread state to forward into parallel loops");
+  forwardings.entries[forwardings.count++] = forwarding;
+}
+
 void CoreServicesImpl::ParallelFor(Int32 count, ParallelForBody body, void* context)
 {
   // Ranges of at least a few hundred indices keep the per-range call cheap
@@ -145,8 +172,18 @@ void CoreServicesImpl::ParallelFor(Int32 count, ParallelForBody body, void* cont
   constexpr Int32 kGrain = 256;
   if (count <= 0 || body == nullptr)
     return;
-  tbb::parallel_for(tbb::blocked_range<Int32>(0, count, kGrain),
-                    [&](const tbb::blocked_range<Int32>& range) { body(context, range.begin(), range.end()); });
+  const Forwardings& forwardings = RegisteredForwardings();
+  std::array<void*, 4> states{};
+  for (std::size_t i = 0; i < forwardings.count; ++i)
+    states[i] = forwardings.entries[i].capture();
+  tbb::parallel_for(tbb::blocked_range<Int32>(0, count, kGrain), [&](const tbb::blocked_range<Int32>& range) {
+    std::array<void*, 4> replaced{};
+    for (std::size_t i = 0; i < forwardings.count; ++i)
+      replaced[i] = forwardings.entries[i].install(states[i]);
+    body(context, range.begin(), range.end());
+    for (std::size_t i = forwardings.count; i-- > 0;)
+      forwardings.entries[i].install(replaced[i]);
+  });
 }
 
 } // namespace qhost

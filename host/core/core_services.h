@@ -8,6 +8,17 @@
 
 namespace qhost {
 
+// Per-thread state that the work of a parallel loop must share with the
+// thread that started it (the newest noise generator, for one): captured on
+// the calling thread, installed on a worker for the length of each range and
+// then restored. A family that keeps such state registers it once.
+struct ThreadStateForwarding
+{
+  void* (*capture)();
+  void* (*install)(void* state); // returns what it replaced, for the restore
+};
+void AddThreadStateForwarding(ThreadStateForwarding forwarding);
+
 class CoreServicesImpl final : public CoreServices
 {
 public:

@@ -14,7 +14,8 @@ namespace {
 // The API's RidgedMultifractal takes no generator, yet a plug-in that calls
 // it inside the life of its GeNoise means that generator's seed. The host
 // therefore keeps, per thread, the generators alive in allocation order, and
-// the free function follows the newest one of the calling thread.
+// the free function follows the newest one of the calling thread, or else
+// the one forwarded from the thread that started the parallel loop it runs in.
 class LiveGenerators
 {
 public:
@@ -47,6 +48,8 @@ private:
   std::vector<Entry> live_;
 };
 
+thread_local const NoiseGenerator* t_forwarded = nullptr;
+
 LiveGenerators& Live()
 {
   // Never destroyed: a generator may still be freed while statics go away.
@@ -76,6 +79,12 @@ private:
   NoiseGenerator generator_;
 };
 
+const NoiseGenerator* CurrentGenerator()
+{
+  const NoiseGenerator* own = Live().NewestOnThisThread();
+  return own ? own : t_forwarded;
+}
+
 class NoiseServicesImpl final : public NoiseServices
 {
 public:
@@ -98,7 +107,7 @@ public:
   }
   Float RidgedMultifractal(const Float* table, const Vector& p, Float octaves, Float offset, Float gain) override
   {
-    if (const NoiseGenerator* generator = Live().NewestOnThisThread())
+    if (const NoiseGenerator* generator = CurrentGenerator())
       return generator->RidgedMultifractal(table, p, octaves, offset, gain);
     return qhost::RidgedMultifractal(table, p, octaves, offset, gain);
   }
@@ -109,6 +118,15 @@ public:
 };
 
 } // namespace
+
+void* ForwardedGenerator() { return const_cast<NoiseGenerator*>(CurrentGenerator()); }
+
+void* InstallForwardedGenerator(void* generator)
+{
+  const NoiseGenerator* replaced = t_forwarded;
+  t_forwarded = static_cast<const NoiseGenerator*>(generator);
+  return const_cast<NoiseGenerator*>(replaced);
+}
 
 NoiseServices& NoiseServicesInstance()
 {

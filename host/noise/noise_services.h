@@ -5,4 +5,11 @@
 
 namespace qhost {
 NoiseServices& NoiseServicesInstance();
+
+// The generator the global noise functions follow on this thread, for the
+// host's parallel loops to carry into their workers: ForwardedGenerator on
+// the calling thread, InstallForwardedGenerator on a worker (returns what it
+// replaced). A generator of the worker's own, allocated later, still wins.
+void* ForwardedGenerator();
+void* InstallForwardedGenerator(void* generator);
 } // namespace qhost

@@ -1,5 +1,6 @@
 #include "host/runtime/families.h"
 
+#include "host/core/core_services.h"
 #include "host/description/track_labels.h"
 #include "host/fields/fields_host.h"
 #include "host/geometry/geometry_host.h"
@@ -16,6 +17,12 @@ void ConnectFamilies(HostInterface& interface, NodeFactory& factory)
   // Field objects are objects of the scene like any other.
   RegisterFieldTypes(factory, [](Int32 type) { return new ObjectNode(type); });
   interface.noise = &NoiseServicesInstance();
+  // Layers evaluated in the host's parallel loops follow the caller's generator.
+  static const bool forwarded = [] {
+    AddThreadStateForwarding({ForwardedGenerator, InstallForwardedGenerator});
+    return true;
+  }();
+  (void)forwarded;
   interface.shading = &ShadingServicesInstance();
   RegisterShadingTypes(factory);
   InstallTrackLabelResolver();

@@ -2,7 +2,6 @@
 #include "host/io/mesh_file.h"
 
 #include <bit>
-#include <chrono>
 #include <cstring>
 #include <map>
 #include <gtest/gtest.h>

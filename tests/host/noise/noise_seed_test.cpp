@@ -91,7 +91,7 @@ TEST(SeededNoise, SameSeedSameBytesForTheSeededRidgedMultifractal)
   EXPECT_GT(different, 150);
 }
 
-TEST(SeededNoise, ApiRidgedMultifractalFollowsTheNewestGeneratorOfTheThread)
+TEST(SeededNoise, ApiRidgedMultifractalFollowsTheNewestGeneratorOfTheThreadOrTheForwardedOne)
 {
   Float table[kFbmTableSize];
   InitFbm(table, 18, 2.0, 0.5);
@@ -111,6 +111,22 @@ TEST(SeededNoise, ApiRidgedMultifractalFollowsTheNewestGeneratorOfTheThread)
   Float elsewhere = 0.0;
   std::thread([&] { elsewhere = api(); }).join();
   EXPECT_EQ(elsewhere, fixedSeed);
+  // A worker of a parallel loop follows the generator forwarded from the caller
+  // until it is restored; a generator of the worker's own wins.
+  void* const forwarded = ForwardedGenerator();
+  Float forwardedValue = 0.0, ownValue = 0.0, restoredValue = 0.0;
+  std::thread([&] {
+    void* const replaced = InstallForwardedGenerator(forwarded);
+    forwardedValue = api();
+    GeNoise* own = services.AllocNoise(7);
+    ownValue = api();
+    services.FreeNoise(own);
+    InstallForwardedGenerator(replaced);
+    restoredValue = api();
+  }).join();
+  EXPECT_EQ(forwardedValue, seeded(6));
+  EXPECT_EQ(ownValue, seeded(7));
+  EXPECT_EQ(restoredValue, fixedSeed);
   services.FreeNoise(second);
   EXPECT_EQ(api(), seeded(5));
   services.FreeNoise(first);

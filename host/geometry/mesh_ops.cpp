@@ -1,6 +1,8 @@
 #include "host/geometry/mesh_ops.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <numeric>
 
@@ -37,6 +39,13 @@ void MergeSelections(MeshData& dst, const MeshData& src, Int32 polygonOffset)
     for (const Int32 polygon : selection.polygons)
       target->polygons.push_back(polygon + polygonOffset);
   }
+}
+
+bool SameBits(const Vector& a, const Vector& b)
+{
+  return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
+         std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y) &&
+         std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
 }
 
 // Disjoint-set forest over corner slots, with path halving.
@@ -98,9 +107,13 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
 {
   const std::size_t polygonCount = mesh.polygons.size();
   std::vector<Vector> faceNormals(polygonCount);
+  std::vector<Vector> directions(polygonCount);
   tbb::parallel_for(tbb::blocked_range<std::size_t>(0, polygonCount), [&](const tbb::blocked_range<std::size_t>& r) {
     for (std::size_t index = r.begin(); index < r.end(); ++index)
+    {
       faceNormals[index] = PolygonNormal(mesh.points, mesh.polygons[index]);
+      directions[index] = faceNormals[index].GetNormalized();
+    }
   });
 
   // Corner slots (polygon * 4 + corner) joined across smooth edges form the
@@ -108,24 +121,46 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
   std::vector<Int32> fan(polygonCount * 4);
   std::iota(fan.begin(), fan.end(), 0);
   const Float minCosine = std::cos(std::clamp(phongAngle, 0.0, kPi));
+  const auto smooth = [&](const EdgeUse& one, const EdgeUse& other) {
+    return !phongLimit || Dot(directions[one.polygon], directions[other.polygon]) >= minCosine;
+  };
+  const auto join = [&](const EdgeUse& one, const EdgeUse& other) {
+    Unite(fan, one.polygon * 4 + one.lowCorner, other.polygon * 4 + other.lowCorner);
+    Unite(fan, one.polygon * 4 + one.highCorner, other.polygon * 4 + other.highCorner);
+  };
+  // Faces of one edge that point exactly the same way pass the angle test with
+  // each other and with any third face alike, so each joins the first of its
+  // direction and only distinct directions are tested against each other: a
+  // file that repeats one face thousands of times costs linear time, not
+  // quadratic. Only a pathological edge has more than kMaxDirectionsPerEdge
+  // directions around it; faces of further directions stay sharp there.
+  constexpr std::size_t kMaxDirectionsPerEdge = 64;
+  std::vector<std::size_t> firstOfDirection;
   const std::vector<EdgeUse> uses = CollectEdgeUses(mesh.polygons);
   for (std::size_t first = 0; first < uses.size();)
   {
-    const std::size_t count = EdgeRunLength(uses, first);
-    for (std::size_t i = first; i < first + count; ++i)
+    const std::size_t end = first + EdgeRunLength(uses, first);
+    firstOfDirection.clear();
+    for (std::size_t i = first; i < end; ++i)
     {
-      for (std::size_t j = i + 1; j < first + count; ++j)
+      const EdgeUse& use = uses[i];
+      const auto same = std::find_if(firstOfDirection.begin(), firstOfDirection.end(), [&](std::size_t k) {
+        return SameBits(directions[uses[k].polygon], directions[use.polygon]);
+      });
+      if (same != firstOfDirection.end())
       {
-        const EdgeUse& one = uses[i];
-        const EdgeUse& other = uses[j];
-        if (phongLimit && Dot(faceNormals[one.polygon].GetNormalized(), faceNormals[other.polygon].GetNormalized()) <
-                            minCosine)
-          continue;
-        Unite(fan, one.polygon * 4 + one.lowCorner, other.polygon * 4 + other.lowCorner);
-        Unite(fan, one.polygon * 4 + one.highCorner, other.polygon * 4 + other.highCorner);
+        if (smooth(uses[*same], use))
+          join(uses[*same], use);
+        continue;
       }
+      if (firstOfDirection.size() == kMaxDirectionsPerEdge)
+        continue;
+      for (const std::size_t k : firstOfDirection)
+        if (smooth(uses[k], use))
+          join(uses[k], use);
+      firstOfDirection.push_back(i);
     }
-    first += count;
+    first = end;
   }
 
   // Each fan's sum collects in its root slot, in polygon order. Roots are the

@@ -111,6 +111,27 @@ TEST(CornerNormals, SharpCubeCornersTakeTheirFaceNormal)
   }
 }
 
+TEST(CornerNormals, RepeatedFacesSmoothTogetherAndStaySharpAgainstTheirMirror)
+{
+  // Thousands of copies of one triangle, then as many of its mirror image: every
+  // copy shares its edges with all the others, as in a file that repeats a face.
+  constexpr int kCopies = 3000;
+  MeshData mesh;
+  mesh.points = {Vector(0.0, 0.0, 0.0), Vector(1.0, 0.0, 0.0), Vector(0.0, 1.0, 0.0)};
+  for (int i = 0; i < kCopies; ++i)
+    mesh.polygons.emplace_back(0, 1, 2);
+  for (int i = 0; i < kCopies; ++i)
+    mesh.polygons.emplace_back(0, 2, 1);
+  const std::vector<Vector> normals = ComputeCornerNormals(mesh, true, kPi / 4.0);
+  const Vector up = test::WindingNormal(mesh, mesh.polygons[0]).GetNormalized();
+  for (std::size_t i = 0; i < mesh.polygons.size(); ++i)
+  {
+    const Vector expected = i < kCopies ? up : -up;
+    for (int corner = 0; corner < 4; ++corner)
+      ASSERT_NEAR((normals[i * 4 + corner] - expected).GetLength(), 0.0, 1e-12) << "polygon " << i;
+  }
+}
+
 TEST(CornerNormals, WithoutLimitCubeCornersPointDiagonally)
 {
   const MeshData cube = MakeCube(Vector(2.0), 1, 1, 1);

@@ -31,14 +31,6 @@ Float* Component(Vector& v, Int32 id)
 
 // ---- NodeList ------------------------------------------------------------------
 
-NodeCore* NodeList::Last() const
-{
-  NodeCore* n = first;
-  while (n && n->next)
-    n = n->next;
-  return n;
-}
-
 Int32 NodeList::Count() const
 {
   Int32 count = 0;
@@ -57,6 +49,8 @@ void NodeList::InsertAfter(NodeCore* node, NodeCore* predNode)
   node->next = predNode ? predNode->next : first;
   if (node->next)
     node->next->pred = node;
+  else
+    last = node;
   if (predNode)
     predNode->next = node;
   else
@@ -170,6 +164,8 @@ void NodeCore::Unlink()
     list->first = next;
   if (next)
     next->pred = pred;
+  else
+    list->last = pred;
   if (list->owner)
     list->owner->SetDirty(DIRTYFLAGS_CHILDREN);
   list = nullptr;

@@ -23,8 +23,9 @@ struct NodeList
   NodeCore* owner = nullptr;
   ListKind kind = ListKind::Branch;
   NodeCore* first = nullptr;
+  NodeCore* last = nullptr; // kept so appending to a long list stays cheap
 
-  NodeCore* Last() const;
+  NodeCore* Last() const { return last; }
   Int32 Count() const;
   void Append(NodeCore* node);
   void InsertAfter(NodeCore* node, NodeCore* pred); // pred null: at the front

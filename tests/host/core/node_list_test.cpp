@@ -60,6 +60,19 @@ TEST(NodeLists, AppendAndInsertKeepOrderAndBackLinks)
   // A null predecessor inserts at the front.
   parent->children.InsertAfter(b, nullptr);
   EXPECT_EQ(Walk(parent->children), (std::vector<NodeCore*>{b, a, c}));
+
+  // The list's end follows unlinking the last node, and appending after it.
+  c->Unlink();
+  EXPECT_EQ(Walk(parent->children), (std::vector<NodeCore*>{b, a}));
+  parent->children.Append(c);
+  parent->children.InsertAfter(a, c);
+  EXPECT_EQ(Walk(parent->children), (std::vector<NodeCore*>{b, c, a}));
+  for (NodeCore* node : {a, b, c})
+    node->Unlink();
+  EXPECT_TRUE(Walk(parent->children).empty());
+  for (NodeCore* node : {a, b, c})
+    parent->children.Append(node);
+  EXPECT_EQ(Walk(parent->children), (std::vector<NodeCore*>{a, b, c}));
   DestroyNode(parent);
   EXPECT_EQ(destroyed, 4);
 }

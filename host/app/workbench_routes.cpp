@@ -41,7 +41,8 @@ void SendBytes(httplib::Response& response, const std::vector<std::uint8_t>& byt
 
 bool HostAllowed(const std::string& header, const std::string& host, int port)
 {
-  const std::string suffix = ":" + std::to_string(port);
+  std::string suffix = ":";
+  suffix += std::to_string(port);
   if (host != "127.0.0.1" && host != "localhost")
     return true; // served to the network on purpose: any name may lead here
   return header == "127.0.0.1" + suffix || header == "localhost" + suffix;
@@ -89,7 +90,12 @@ void AddWorkbenchRoutes(httplib::Server& server, WorkbenchSession& session, cons
     return httplib::Server::HandlerResponse::Handled;
   });
   if (!server.set_mount_point("/", pageFolder.string()))
-    throw std::runtime_error("the workbench page is missing: " + pageFolder.string() + " is no folder");
+  {
+    std::string message = "the workbench page is missing: ";
+    message += pageFolder.string();
+    message += " is no folder";
+    throw std::runtime_error(message);
+  }
 
   const bool three = HasThreeJs(pageFolder);
   server.Get("/api/info", JsonGet([three](const httplib::Request&) {

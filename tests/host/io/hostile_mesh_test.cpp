@@ -72,7 +72,14 @@ TEST(HostileMeshTest, SharedNodesAreCountedPerInstanceAndBounded)
   // Node k has node k+1 twice as its child: 2^40 instances from 41 nodes.
   std::string nodes = "[";
   for (int k = 0; k < 40; ++k)
-    nodes += R"({"children": [)" + std::to_string(k + 1) + "," + std::to_string(k + 1) + "]},";
+  {
+    const std::string child = std::to_string(k + 1);
+    nodes += R"({"children": [)";
+    nodes += child;
+    nodes += ',';
+    nodes += child;
+    nodes += "]},";
+  }
   nodes += R"({"mesh": 0}])";
   ScratchFolder folder;
   WriteText(folder.File("shared.gltf"), TriangleGltf("0", "0", nodes));
@@ -96,10 +103,19 @@ TEST(HostileMeshTest, ObjFacesWithMoreCornersThanTheLoaderCountsAreRefused)
 {
   std::string text;
   for (int i = 0; i < 300; ++i)
-    text += "v " + std::to_string(std::cos(i * 0.02)) + " " + std::to_string(std::sin(i * 0.02)) + " 0\n";
+  {
+    text += "v ";
+    text += std::to_string(std::cos(i * 0.02));
+    text += ' ';
+    text += std::to_string(std::sin(i * 0.02));
+    text += " 0\n";
+  }
   text += "f 1 2 3\nf";
   for (int i = 1; i <= 300; ++i)
-    text += " " + std::to_string(i);
+  {
+    text += ' ';
+    text += std::to_string(i);
+  }
   text += "\n";
   ScratchFolder folder;
   WriteText(folder.File("big.obj"), text);

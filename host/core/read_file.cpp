@@ -29,7 +29,9 @@ private:
   int fd_;
 };
 
-const char* KindOf(mode_t mode)
+} // namespace
+
+const char* FileKindName(mode_t mode)
 {
   if (S_ISDIR(mode))
     return "a directory";
@@ -41,8 +43,6 @@ const char* KindOf(mode_t mode)
     return "a device";
   return "not a regular file";
 }
-
-} // namespace
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t maxBytes)
 {
@@ -57,7 +57,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t m
   if (::fstat(file.Get(), &info) != 0)
     throw std::runtime_error(path + ": cannot inspect: " + std::strerror(errno));
   if (!S_ISREG(info.st_mode))
-    throw InputError(path + ": is " + KindOf(info.st_mode) + "; only regular files are read");
+    throw InputError(path + ": is " + FileKindName(info.st_mode) + "; only regular files are read");
   const auto size = static_cast<std::uint64_t>(info.st_size);
   if (size > maxBytes)
     throw InputError(path + ": file of " + std::to_string(size) + " bytes is larger than the limit of " +

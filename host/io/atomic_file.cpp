@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "host/core/read_file.h"
+
 namespace qhost {
 namespace {
 
@@ -99,19 +101,6 @@ std::string SystemError(const std::string& path, const char* what, int code)
   return path + ": " + what + ": " + std::strerror(code);
 }
 
-const char* KindOf(mode_t mode)
-{
-  if (S_ISDIR(mode))
-    return "a directory";
-  if (S_ISFIFO(mode))
-    return "a FIFO";
-  if (S_ISSOCK(mode))
-    return "a socket";
-  if (S_ISCHR(mode) || S_ISBLK(mode))
-    return "a device";
-  return "not a regular file";
-}
-
 // What an output path stands for: the file to replace (a symbolic link's
 // target) and, when it exists, its status.
 struct Target
@@ -151,7 +140,7 @@ bool ResolveTarget(const std::string& path, Target& target, std::string& error)
   target.exists = true;
   if (!S_ISREG(target.info.st_mode))
   {
-    error = path + ": is " + KindOf(target.info.st_mode) + "; only regular files are replaced";
+    error = path + ": is " + FileKindName(target.info.st_mode) + "; only regular files are replaced";
     return false;
   }
   if (target.info.st_nlink > 1)

@@ -99,11 +99,12 @@ AccessorData GetAccessor(const tinygltf::Model& model, int index, std::initializ
   std::size_t start = 0;
   std::size_t accessorEnd = accessor.byteOffset; // relative to the view
   // count <= 3e8 and stride < 256 (or the element size), so the product cannot wrap.
+  // An empty accessor still has to start inside its view: its start is a pointer.
   const bool inside =
     stride >= elementSize && stride <= 256 && AddChecked(view.byteOffset, view.byteLength, viewEnd) &&
     viewEnd <= buffer.size() && AddChecked(view.byteOffset, accessor.byteOffset, start) &&
-    (accessor.count == 0 || (AddChecked(accessor.byteOffset, (accessor.count - 1) * stride + elementSize, accessorEnd) &&
-                             accessorEnd <= view.byteLength));
+    (accessor.count == 0 || AddChecked(accessor.byteOffset, (accessor.count - 1) * stride + elementSize, accessorEnd)) &&
+    accessorEnd <= view.byteLength;
   if (!inside)
     throw InputError(name + " reaches outside its buffer");
   return {buffer.data() + start, stride, accessor.count, accessor.componentType, accessor.normalized};

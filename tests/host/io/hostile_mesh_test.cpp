@@ -19,7 +19,8 @@ using testing::WriteText;
 // One triangle (three float positions, 36 bytes) as a base64 data URI, with
 // the accessor's and the buffer view's byte offsets given as JSON numbers.
 std::string TriangleGltf(const std::string& accessorOffset, const std::string& viewOffset,
-                         const std::string& nodes = R"([{"mesh": 0}])", const std::string& sceneNodes = "[0]")
+                         const std::string& nodes = R"([{"mesh": 0}])", const std::string& sceneNodes = "[0]",
+                         const std::string& count = "3")
 {
   // 0,0,0  1,0,0  0,1,0 as little-endian floats.
   const std::string data = "AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA";
@@ -27,7 +28,7 @@ std::string TriangleGltf(const std::string& accessorOffset, const std::string& v
          R"(}], "nodes": )" + nodes +
          R"(, "meshes": [{"primitives": [{"attributes": {"POSITION": 0}}]}],
   "accessors": [{"bufferView": 0, "byteOffset": )" + accessorOffset +
-         R"(, "componentType": 5126, "count": 3, "type": "VEC3"}],
+         R"(, "componentType": 5126, "count": )" + count + R"(, "type": "VEC3"}],
   "bufferViews": [{"buffer": 0, "byteOffset": )" + viewOffset +
          R"(, "byteLength": 36}],
   "buffers": [{"byteLength": 36, "uri": "data:application/octet-stream;base64,)" + data + R"("}]})";
@@ -51,6 +52,11 @@ TEST(HostileMeshTest, GltfOffsetsThatWrapAroundAreRefused)
   EXPECT_THAT(ReadError(path), HasSubstr("outside its buffer"));
   WriteText(path, TriangleGltf("4", "0"));
   EXPECT_THAT(ReadError(path), HasSubstr("node 0, mesh 0, primitive 0: POSITION accessor 0 reaches outside"));
+  // An empty accessor reads nothing, but its start is still a place in the buffer.
+  WriteText(path, TriangleGltf("18446744073709551600", "0", R"([{"mesh": 0}])", "[0]", "0"));
+  EXPECT_THAT(ReadError(path), HasSubstr("POSITION accessor 0 reaches outside its buffer"));
+  WriteText(path, TriangleGltf("40", "0", R"([{"mesh": 0}])", "[0]", "0"));
+  EXPECT_THAT(ReadError(path), HasSubstr("POSITION accessor 0 reaches outside its buffer"));
 }
 
 TEST(HostileMeshTest, DeeplyNestedJsonIsRefusedBeforeParsing)

@@ -6,9 +6,6 @@
 namespace qhost::noise {
 namespace {
 
-// Gradient noise with random unit gradients rarely exceeds 0.7 in practice
-// (the bound is sqrt(3)/2); this scale fills [-1,1] and clips only rare peaks.
-constexpr Float kGradientScale = 1.4;
 // Feature points stay inside [margin, 1-margin] of their cell so a 3x3x3
 // neighbourhood holds the two nearest points in practice.
 constexpr Float kJitterMargin = 0.1;
@@ -44,29 +41,12 @@ UInt32 Mix32(UInt32 x)
   return x;
 }
 
-// Quintic fade: C2 continuous joins between cells.
-Float Fade(Float t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
-
 // Flat for most of the cell, a short quintic ramp around the border.
 Float PlateauFade(Float t)
 {
   constexpr Float kRampStart = 0.35;
   constexpr Float kRampWidth = 0.3;
   return Fade(std::clamp((t - kRampStart) / kRampWidth, 0.0, 1.0));
-}
-
-Float Lerp(Float a, Float b, Float t) { return a + t * (b - a); }
-
-struct Axis
-{
-  UInt32 i0, i1;  // table indices of the two corners
-  Float t;        // position inside the cell
-};
-
-Axis SplitAxis(Float x, Int64 period, UInt32 salt)
-{
-  const Int64 i = FloorToInt(x);
-  return {TableIndex(i, period, salt), TableIndex(i + 1, period, salt), x - static_cast<Float>(i)};
 }
 
 }  // namespace
@@ -101,32 +81,11 @@ Lattice::Lattice(Int32 seed)
   }
 }
 
-Float Lattice::Gradient(const Vector& p, const LatticePeriod& period, UInt32 salt) const
-{
-  const Axis ax = SplitAxis(p.x, period.x, salt);
-  const Axis ay = SplitAxis(p.y, period.y, 0);
-  const Axis az = SplitAxis(p.z, period.z, 0);
-  const auto dot = [this](UInt32 hash, Float dx, Float dy, Float dz) {
-    const Float* g = &gradient_[3 * hash];
-    return g[0] * dx + g[1] * dy + g[2] * dz;
-  };
-  const UInt32 a0 = perm_[ax.i0], a1 = perm_[ax.i1];
-  const UInt32 b00 = perm_[a0 + ay.i0], b01 = perm_[a0 + ay.i1];
-  const UInt32 b10 = perm_[a1 + ay.i0], b11 = perm_[a1 + ay.i1];
-  const Float x0 = ax.t, x1 = ax.t - 1.0, y0 = ay.t, y1 = ay.t - 1.0, z0 = az.t, z1 = az.t - 1.0;
-  const Float u = Fade(ax.t), v = Fade(ay.t), w = Fade(az.t);
-  const Float near = Lerp(Lerp(dot(perm_[b00 + az.i0], x0, y0, z0), dot(perm_[b10 + az.i0], x1, y0, z0), u),
-                          Lerp(dot(perm_[b01 + az.i0], x0, y1, z0), dot(perm_[b11 + az.i0], x1, y1, z0), u), v);
-  const Float far = Lerp(Lerp(dot(perm_[b00 + az.i1], x0, y0, z1), dot(perm_[b10 + az.i1], x1, y0, z1), u),
-                         Lerp(dot(perm_[b01 + az.i1], x0, y1, z1), dot(perm_[b11 + az.i1], x1, y1, z1), u), v);
-  return std::clamp(kGradientScale * Lerp(near, far, w), -1.0, 1.0);
-}
-
 Float Lattice::Plateau(const Vector& p, const LatticePeriod& period, UInt32 salt) const
 {
-  const Axis ax = SplitAxis(p.x, period.x, salt);
-  const Axis ay = SplitAxis(p.y, period.y, 0);
-  const Axis az = SplitAxis(p.z, period.z, 0);
+  const LatticeAxis ax = SplitAxis(p.x, period.x, salt);
+  const LatticeAxis ay = SplitAxis(p.y, period.y, 0);
+  const LatticeAxis az = SplitAxis(p.z, period.z, 0);
   const auto value = [this](UInt32 x, UInt32 y, UInt32 z) { return value_[Corner(x, y, z)]; };
   const Float u = PlateauFade(ax.t), v = PlateauFade(ay.t), w = PlateauFade(az.t);
   const Float near = Lerp(Lerp(value(ax.i0, ay.i0, az.i0), value(ax.i1, ay.i0, az.i0), u),
@@ -138,14 +97,13 @@ Float Lattice::Plateau(const Vector& p, const LatticePeriod& period, UInt32 salt
 
 Float Lattice::CellValue(const Vector& p, const LatticePeriod& period, UInt32 salt) const
 {
-  const Axis ax = SplitAxis(p.x, period.x, salt);
-  const Axis ay = SplitAxis(p.y, period.y, 0);
-  const Axis az = SplitAxis(p.z, period.z, 0);
+  const LatticeAxis ax = SplitAxis(p.x, period.x, salt);
+  const LatticeAxis ay = SplitAxis(p.y, period.y, 0);
+  const LatticeAxis az = SplitAxis(p.z, period.z, 0);
   return value_[Corner(ax.i0, ay.i0, az.i0)];
 }
 
-template <typename Visit>
-void Lattice::ForEachNeighbourImpulse(const Vector& p, const LatticePeriod& period, UInt32 salt, Visit&& visit) const
+void Lattice::FindNeighbourCells(const Vector& p, const LatticePeriod& period, UInt32 salt, NeighbourCells& cells) const
 {
   const Int64 ix = FloorToInt(p.x), iy = FloorToInt(p.y), iz = FloorToInt(p.z);
   // Offsets from the sample to its own cell's corner keep the arithmetic small.
@@ -158,52 +116,46 @@ void Lattice::ForEachNeighbourImpulse(const Vector& p, const LatticePeriod& peri
     ty[d + 1] = TableIndex(iy + d, period.y, 0);
     tz[d + 1] = TableIndex(iz + d, period.z, 0);
   }
-  for (int dz = -1; dz <= 1; ++dz)
-    for (int dy = -1; dy <= 1; ++dy)
-      for (int dx = -1; dx <= 1; ++dx)
+  // The permutation is walked once per x and per (x, y) rather than three
+  // levels deep for every cell.
+  UInt32 byX[3], byXY[3][3];
+  for (int x = 0; x < 3; ++x)
+    byX[x] = perm_[tx[x]];
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x)
+      byXY[y][x] = perm_[byX[x] + ty[y]];
+  int n = 0;
+  for (int z = 0; z < 3; ++z)
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 3; ++x, ++n)
       {
-        const UInt32 hash = Corner(tx[dx + 1], ty[dy + 1], tz[dz + 1]);
-        const Float* j = Jitter(hash);
-        visit(hash, static_cast<Float>(dx) + j[0] - fx, static_cast<Float>(dy) + j[1] - fy,
-              static_cast<Float>(dz) + j[2] - fz);
+        const UInt32 hash = perm_[byXY[y][x] + tz[z]];
+        const Float* jitter = &jitter_[3 * hash];
+        cells.hash[n] = hash;
+        cells.ox[n] = static_cast<Float>(x - 1) + jitter[0] - fx;
+        cells.oy[n] = static_cast<Float>(y - 1) + jitter[1] - fy;
+        cells.oz[n] = static_cast<Float>(z - 1) + jitter[2] - fz;
       }
-}
-
-CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period, UInt32 salt) const
-{
-  Float d1 = kMaxFloat, d2 = kMaxFloat;
-  UInt32 nearest = 0;
-  ForEachNeighbourImpulse(p, period, salt, [&](UInt32 hash, Float ox, Float oy, Float oz) {
-    const Float d = ox * ox + oy * oy + oz * oz;
-    if (d < d1)
-    {
-      d2 = d1;
-      d1 = d;
-      nearest = hash;
-    }
-    else if (d < d2)
-    {
-      d2 = d;
-    }
-  });
-  return {std::sqrt(d1), std::sqrt(d2), nearest};
 }
 
 Float Lattice::SparseConvolution(const Vector& p, const LatticePeriod& period, UInt32 salt) const
 {
+  NeighbourCells cells;
+  FindNeighbourCells(p, period, salt, cells);
   Float sum = 0.0;
-  ForEachNeighbourImpulse(p, period, salt, [&](UInt32 hash, Float ox, Float oy, Float oz) {
+  for (int n = 0; n < NeighbourCells::kCount; ++n)
+  {
     // Kernels reach one cell, so every impulse touching the point lies in
     // its 3x3x3 neighbourhood and the sum is exact.
-    const Float r2 = ox * ox + oy * oy + oz * oz;
+    const Float r2 = cells.ox[n] * cells.ox[n] + cells.oy[n] * cells.oy[n] + cells.oz[n] * cells.oz[n];
     if (r2 < 1.0)
     {
       const Float k = 1.0 - r2;
       // The weight comes from a different table slot than the position.
-      const Float weight = 2.0 * value_[(hash * 37u + 11u) & (kSize - 1)] - 1.0;
+      const Float weight = 2.0 * value_[(cells.hash[n] * 37u + 11u) & (kSize - 1)] - 1.0;
       sum += weight * k * k * k;
     }
-  });
+  }
   return sum;
 }
 

@@ -2,6 +2,7 @@
 // feature-point jitter and cell values, all in flat fixed-size tables.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -46,12 +47,18 @@ public:
   Float ValueOfHash(UInt32 hash) const { return value_[hash & (kSize - 1)]; }
 
 private:
+  // The feature points of the 3x3x3 block of cells around a sample: each
+  // cell's hash and the point's offset from the sample, z outermost and x
+  // innermost. Flat arrays, so the distances vectorise.
+  struct NeighbourCells
+  {
+    static constexpr int kCount = 27;
+    UInt32 hash[kCount];
+    Float ox[kCount], oy[kCount], oz[kCount];
+  };
+
   UInt32 Corner(UInt32 x, UInt32 y, UInt32 z) const { return perm_[perm_[perm_[x] + y] + z]; }
-  const Float* Jitter(UInt32 hash) const { return &jitter_[3 * hash]; }
-  // Calls visit(hash, ox, oy, oz) for the feature point of each cell of the
-  // 3x3x3 block around p, with its offset from p, z outermost and x innermost.
-  template <typename Visit>
-  void ForEachNeighbourImpulse(const Vector& p, const LatticePeriod& period, UInt32 salt, Visit&& visit) const;
+  void FindNeighbourCells(const Vector& p, const LatticePeriod& period, UInt32 salt, NeighbourCells& cells) const;
 
   std::array<UInt32, 2 * kSize> perm_{};
   std::array<Float, 3 * kSize> gradient_{};
@@ -78,6 +85,74 @@ inline UInt32 TableIndex(Int64 i, Int64 period, UInt32 salt)
       i += period;
   }
   return (static_cast<UInt32>(i) + salt) & (Lattice::kSize - 1);
+}
+
+// Quintic fade: C2 continuous joins between cells.
+inline Float Fade(Float t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
+
+inline Float Lerp(Float a, Float b, Float t) { return a + t * (b - a); }
+
+// A coordinate split into the table indices of its cell's two corners and
+// the position inside the cell.
+struct LatticeAxis
+{
+  UInt32 i0, i1;
+  Float t;
+};
+
+inline LatticeAxis SplitAxis(Float x, Int64 period, UInt32 salt)
+{
+  const Int64 i = FloorToInt(x);
+  return {TableIndex(i, period, salt), TableIndex(i + 1, period, salt), x - static_cast<Float>(i)};
+}
+
+// The kernels every fractal sums many times per sample live here and are
+// forced inline into the octave loops (the compiler's size limit would keep
+// them out of the larger ones), so neighbouring octaves overlap.
+
+[[gnu::always_inline]] inline Float Lattice::Gradient(const Vector& p, const LatticePeriod& period, UInt32 salt) const
+{
+  // Gradient noise with random unit gradients rarely exceeds 0.7 in practice
+  // (the bound is sqrt(3)/2); this scale fills [-1,1] and clips only rare peaks.
+  constexpr Float kGradientScale = 1.4;
+  const LatticeAxis ax = SplitAxis(p.x, period.x, salt);
+  const LatticeAxis ay = SplitAxis(p.y, period.y, 0);
+  const LatticeAxis az = SplitAxis(p.z, period.z, 0);
+  const auto dot = [this](UInt32 hash, Float dx, Float dy, Float dz) {
+    const Float* g = &gradient_[3 * hash];
+    return g[0] * dx + g[1] * dy + g[2] * dz;
+  };
+  const UInt32 a0 = perm_[ax.i0], a1 = perm_[ax.i1];
+  const UInt32 b00 = perm_[a0 + ay.i0], b01 = perm_[a0 + ay.i1];
+  const UInt32 b10 = perm_[a1 + ay.i0], b11 = perm_[a1 + ay.i1];
+  const Float x0 = ax.t, x1 = ax.t - 1.0, y0 = ay.t, y1 = ay.t - 1.0, z0 = az.t, z1 = az.t - 1.0;
+  const Float u = Fade(ax.t), v = Fade(ay.t), w = Fade(az.t);
+  const Float near = Lerp(Lerp(dot(perm_[b00 + az.i0], x0, y0, z0), dot(perm_[b10 + az.i0], x1, y0, z0), u),
+                          Lerp(dot(perm_[b01 + az.i0], x0, y1, z0), dot(perm_[b11 + az.i0], x1, y1, z0), u), v);
+  const Float far = Lerp(Lerp(dot(perm_[b00 + az.i1], x0, y0, z1), dot(perm_[b10 + az.i1], x1, y0, z1), u),
+                         Lerp(dot(perm_[b01 + az.i1], x0, y1, z1), dot(perm_[b11 + az.i1], x1, y1, z1), u), v);
+  return std::clamp(kGradientScale * Lerp(near, far, w), -1.0, 1.0);
+}
+
+[[gnu::always_inline]] inline CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period, UInt32 salt) const
+{
+  NeighbourCells cells;
+  FindNeighbourCells(p, period, salt, cells);
+  Float distance[NeighbourCells::kCount];
+  for (int n = 0; n < NeighbourCells::kCount; ++n)
+    distance[n] = cells.ox[n] * cells.ox[n] + cells.oy[n] * cells.oy[n] + cells.oz[n] * cells.oz[n];
+  // Selection without branches: the nearest two change unpredictably from
+  // sample to sample. The earlier cell wins a tie.
+  Float d1 = kMaxFloat, d2 = kMaxFloat;
+  UInt32 nearest = 0;
+  for (int n = 0; n < NeighbourCells::kCount; ++n)
+  {
+    const Float d = distance[n];
+    nearest = d < d1 ? cells.hash[n] : nearest;
+    d2 = std::min(d2, std::max(d, d1));
+    d1 = std::min(d1, d);
+  }
+  return {std::sqrt(d1), std::sqrt(d2), nearest};
 }
 
 }  // namespace qhost::noise

@@ -1,10 +1,14 @@
 // The whole build of a rock through the loaded module, split into the parts a
 // person can act on: the host's modeling commands, the module's normals and
-// relaxation, the layers' noise, and the export.
+// relaxation, the layers' noise, and the export; the interactive figure (a
+// small rock rebuilt and written on every change) and the OBJ writer's time
+// per point on a hero-sized rock.
 //
 //   rock_bench --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <string>
+#include <vector>
 #include <sys/resource.h>
 
 #include "host/description/description_impl.h"
@@ -179,6 +183,61 @@ void BM_Layers(benchmark::State& state)
   state.counters["noise_share"] = (full - withoutNoise) / full;
 }
 BENCHMARK(BM_Layers)->ArgsProduct({{6, 7}, {1, 3, 8}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The mesh of the rock's current cache as the writers get it.
+struct WritableMesh
+{
+  qhost::MeshData data;
+  std::vector<Vector> cornerNormals;
+};
+
+WritableMesh CurrentMesh(const Rock& rock)
+{
+  WritableMesh mesh{qhost::ReadPolygonMesh(*qhost::As<qhost::ObjectNode>(rock.generator->GetCache())), {}};
+  mesh.cornerNormals = qhost::ComputeCornerNormals(mesh.data, true, 1.396);
+  return mesh;
+}
+
+void WriteOrStop(benchmark::State& state, const std::string& path, const WritableMesh& mesh)
+{
+  std::string error;
+  if (!qhost::WriteMesh(path, mesh.data, mesh.cornerNormals, qhost::MeshWriteOptions{}, error))
+    state.SkipWithError(error.c_str());
+}
+
+// What a live preview pays per slider move: the default rock rebuilt at
+// subdivision 4 and written as GLB (arg 0) or OBJ (arg 1), wall time.
+void BM_InteractiveRock(benchmark::State& state)
+{
+  Geometry();
+  const std::string path = state.range(0) == 0 ? "/tmp/quorvane_bench_live.glb" : "/tmp/quorvane_bench_live.obj";
+  Rock rock(4, 1);
+  Int32 seed = 1;
+  for (auto _ : state)
+  {
+    rock.Build(++seed);
+    WriteOrStop(state, path, CurrentMesh(rock));
+  }
+  state.SetLabel(state.range(0) == 0 ? "GLB" : "OBJ");
+}
+BENCHMARK(BM_InteractiveRock)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The OBJ writer alone on the default rock at subdivision N: wall time per
+// point (normals computed once, outside the timing).
+void BM_WriteObj(benchmark::State& state)
+{
+  Geometry();
+  Rock rock(Int32(state.range(0)), 1);
+  rock.Build(1);
+  const WritableMesh mesh = CurrentMesh(rock);
+  for (auto _ : state)
+    WriteOrStop(state, "/tmp/quorvane_bench_rock.obj", mesh);
+  const double points = mesh.data.points.size();
+  state.counters["points"] = points;
+  state.counters["time_per_point"] =
+      benchmark::Counter(points * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_WriteObj)->Arg(7)->Arg(9)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 

@@ -56,5 +56,5 @@ function(qv_test_dir name folder)
     QV_BUILD_DIR="${CMAKE_BINARY_DIR}" QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   qv_strict(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300
-    ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+    ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
 endfunction()

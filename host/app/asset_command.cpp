@@ -5,22 +5,17 @@
 #include <optional>
 #include <filesystem>
 #include <iostream>
-#include <tbb/parallel_for.h>
 
 #include "host/app/app_context.h"
 #include "host/app/output_check.h"
 #include "host/app/progress.h"
+#include "host/app/rock_asset.h"
 #include "host/app/rock_build_options.h"
 #include "host/app/rock_texture.h"
-#include "host/bake/packed_maps.h"
-#include "host/bake/surface_bake.h"
-#include "host/geometry/vertex_tangents.h"
 #include "host/io/asset_gltf.h"
 #include "host/io/mesh_file.h"
 #include "host/io/png_image.h"
 #include "host/io/atomic_file.h"
-#include "host/lod/lod_chain.h"
-#include "host/lod/polygon_triangles.h"
 #include "host/preview/level_comparison.h"
 
 namespace qhost::app {
@@ -49,40 +44,6 @@ struct AssetJob
   std::string packedPath;
   std::vector<std::string> normalPaths; // one per level after the first
 };
-
-// The maps of an asset: colour and packed occlusion/roughness/metalness
-// shared by every level, a normal map for each level after the first.
-struct AssetImages
-{
-  Image baseColor;
-  Image occlusionRoughnessMetalness;
-  std::vector<Image> normals;
-};
-
-// The same maps as PNG files in memory, encoded once for the GLB and the
-// map files alike.
-struct AssetPngs
-{
-  std::vector<std::uint8_t> baseColor;
-  std::vector<std::uint8_t> occlusionRoughnessMetalness;
-  std::vector<std::vector<std::uint8_t>> normals;
-};
-
-// Encodes every map, all at once on the cores there are.
-AssetPngs EncodeMaps(const AssetImages& images)
-{
-  AssetPngs pngs;
-  pngs.normals.resize(images.normals.size());
-  std::vector<std::pair<const Image*, std::vector<std::uint8_t>*>> work = {
-    {&images.baseColor, &pngs.baseColor}, {&images.occlusionRoughnessMetalness, &pngs.occlusionRoughnessMetalness}};
-  for (std::size_t i = 0; i < images.normals.size(); ++i)
-    work.emplace_back(&images.normals[i], &pngs.normals[i]);
-  tbb::parallel_for(std::size_t(0), work.size(), [&](std::size_t i) { *work[i].second = EncodePng(*work[i].first); });
-  for (const auto& [image, png] : work)
-    if (png->empty())
-      throw std::runtime_error("a baked map could not be encoded as PNG");
-  return pngs;
-}
 
 // "<stem><suffix>" beside path.
 std::string PathBeside(const std::string& path, const std::string& suffix)
@@ -142,51 +103,6 @@ AssetJob CheckOptions(const AssetOptions& options)
 // Width and height of each view of --compare's picture.
 constexpr Int32 kCompareViewSize = 320;
 
-// A level whose triangles fill as much of the screen as the full mesh's do at
-// half the screen: each level's share of the triangles, halved.
-double ScreenCoverage(const TriangleMesh& level, const TriangleMesh& full)
-{
-  return 0.5 * double(level.TriangleCount()) / double(full.TriangleCount());
-}
-
-// Bakes every map from the full level (levels[0], built from rock); the
-// lighter levels get their tangents here.
-AssetImages BakeMaps(const AssetOptions& options, RockScene& scene, const MeshData& rock,
-                     std::vector<TriangleMesh>& levels)
-{
-  AssetImages images;
-  const RayScene fullLevelRays(levels.front());
-  for (std::size_t level = 1; level < levels.size(); ++level)
-  {
-    ComputeVertexTangents(levels[level]);
-    FractionProgress progress("Baking the normal map of LOD" + std::to_string(level));
-    SurfaceBakeOptions bake;
-    bake.size = options.mapSize;
-    bake.progress = [&progress](Float fraction) {
-      progress.Update(fraction);
-      return true;
-    };
-    images.normals.push_back(BakeNormalMap(levels.front(), fullLevelRays, levels[level], bake));
-  }
-  std::vector<float> occlusion;
-  {
-    ElapsedProgress progress("Baking occlusion");
-    SurfaceBakeOptions bake;
-    bake.size = options.mapSize;
-    occlusion = BakeOcclusion(levels.front(), fullLevelRays, bake);
-  }
-  // Colour and height come from the rock's material over the full mesh's
-  // surface points (solid projection), so no UV seam shows in either.
-  ShaderBakeSettings shading;
-  shading.size = options.mapSize;
-  shading.sets = options.shaderSets;
-  images.baseColor = BakeRockTexture(*scene.Document(), *scene.Generator(), rock, TextureProjection::Solid, shading);
-  shading.kind = TextureKind::Height;
-  const Image height = BakeRockTexture(*scene.Document(), *scene.Generator(), rock, TextureProjection::Solid, shading);
-  images.occlusionRoughnessMetalness = PackOcclusionRoughnessMetalness(occlusion, height);
-  return images;
-}
-
 void WriteMapFiles(const AssetJob& job, const AssetPngs& images)
 {
   std::string error;
@@ -216,37 +132,24 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
     rock = scene.BuildMesh();
   }
   FlushConsole();
-  if (!rock.HasUVs())
-    throw UsageError("the rock has no UVs; an asset's levels and maps need a UV layout");
   const std::vector<Vector> normals = scene.CornerNormals(rock);
-  std::string error;
-  // Simplification and ray casting need finite points and valid indices.
-  if (!ValidateMeshForWrite(rock, normals, error))
-    throw std::runtime_error("the rock cannot be made into an asset: " + error);
-  std::vector<TriangleMesh> levels;
+  AssetSettings settings;
+  settings.fractions = job.fractions;
+  settings.mapSize = options.mapSize;
+  settings.shaderSets = options.shaderSets;
+  AssetShading shading;
   {
-    ElapsedProgress progress("Simplifying " + std::to_string(job.fractions.size()) + " levels of detail");
-    levels = BuildLodChain(TrianglesOfPolygons(rock, normals), job.fractions);
+    ElapsedProgress progress("Baking colour and height");
+    shading = BakeAssetShading(scene, rock, settings);
   }
-  const AssetImages images = BakeMaps(options, scene, rock, levels);
   FlushConsole();
-  AssetPngs pngs;
-  {
-    ElapsedProgress progress("Encoding maps");
-    pngs = EncodeMaps(images);
-  }
-
-  std::vector<AssetLevel> assetLevels(levels.size());
-  for (std::size_t i = 0; i < levels.size(); ++i)
-  {
-    assetLevels[i].mesh = &levels[i];
-    assetLevels[i].screenCoverage = ScreenCoverage(levels[i], levels.front());
-    if (i > 0)
-      assetLevels[i].normalMap = pngs.normals[i - 1];
-  }
-  AssetMaps maps;
-  maps.baseColor = pngs.baseColor;
-  maps.occlusionRoughnessMetalness = pngs.occlusionRoughnessMetalness;
+  const RockAsset asset = MakeRockAsset(rock, normals, std::move(shading), settings, [](const std::string& step) {
+    return std::make_shared<ElapsedProgress>(step);
+  });
+  const std::vector<TriangleMesh>& levels = asset.levels;
+  const std::vector<AssetLevel> assetLevels = asset.Levels();
+  const AssetMaps maps = asset.Maps();
+  std::string error;
   const std::string name = std::filesystem::path(options.out).stem().string();
   OutputGroup outputs;
   {
@@ -258,14 +161,14 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
                          name + "_LOD" + std::to_string(i), error))
         throw std::runtime_error(error);
     if (options.mapsOut)
-      WriteMapFiles(job, pngs);
+      WriteMapFiles(job, asset.pngs);
   }
   std::optional<LevelShadingComparison> comparison;
   if (!options.compare.empty())
   {
     ElapsedProgress progress("Comparing the lightest level with LOD0");
-    comparison = CompareLevelShading(levels.front(), levels.back(), images.normals.back(),
-                                     images.occlusionRoughnessMetalness, kCompareViewSize);
+    comparison = CompareLevelShading(levels.front(), levels.back(), asset.images.normals.back(),
+                                     asset.images.occlusionRoughnessMetalness, kCompareViewSize);
     if (!WritePng(options.compare, comparison->picture, error))
       throw std::runtime_error(error);
   }

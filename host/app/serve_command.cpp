@@ -1,6 +1,7 @@
 #include "host/app/serve_command.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -11,9 +12,19 @@
 #include "host/app/rock_build_options.h"
 #include "host/app/workbench_routes.h"
 #include "host/app/workbench_session.h"
+#include "host/serve/elastic_task_queue.h"
 
 namespace qhost::app {
 namespace {
+
+using namespace std::chrono_literals;
+
+// Every open page holds a connection waiting for the next build, so the
+// server gets a thread per connection, up to a ceiling far above the pages a
+// person opens; idle ones beyond a few end after a while.
+constexpr std::size_t kKeptWorkers = 4;
+constexpr std::size_t kMostWorkers = 512;
+constexpr auto kIdleWorkerEnd = 30s;
 
 struct ServeOptions
 {
@@ -87,6 +98,7 @@ void RunServe(const ServeOptions& options, const std::string& pluginsFolder, con
       throw UsageError(status.error);
 
   httplib::Server server;
+  server.new_task_queue = [] { return new ElasticTaskQueue(kKeptWorkers, kMostWorkers, kIdleWorkerEnd); };
   StopOnSignal stop(server);
   WorkbenchSession session(PrepareRockScene(options.rock, job, pluginsFolder), std::move(workdir), options.limits);
   const int port = options.port == 0 ? server.bind_to_any_port(options.host)

@@ -66,6 +66,17 @@ void AddFileRoutes(httplib::Server& server, WorkbenchSession& session)
       response.set_header("Content-Disposition", "attachment; filename=\"rock." + format + "\"");
     });
   });
+  // A POST with a JSON body: the asset takes seconds of baking, which a page
+  // of another origin must not be able to start.
+  server.Post("/api/asset", [&session](const httplib::Request& request, httplib::Response& response) {
+    if (!AcceptJsonBody(request, response))
+      return;
+    ReplyGuarded(response, [&] {
+      JsonRequest(request.body, {});
+      SendBytes(response, session.AssetFile(), "model/gltf-binary");
+      response.set_header("Content-Disposition", "attachment; filename=\"rock_asset.glb\"");
+    });
+  });
 }
 
 } // namespace

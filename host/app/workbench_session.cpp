@@ -10,6 +10,7 @@
 #include "host/app/generator_layers.h"
 #include "host/app/mesh_size.h"
 #include "host/app/parameter_assignment.h"
+#include "host/app/rock_asset.h"
 #include "host/app/rock_texture.h"
 #include "host/core/console.h"
 #include "host/core/read_file.h"
@@ -26,6 +27,8 @@ using nlohmann::json;
 namespace fs = std::filesystem;
 
 constexpr const char* kSubdivisionsIdent = "OXROCK_SUBDIVISIONS";
+// How long an asset request waits for a build still under way.
+constexpr int kAssetBuildWaitMs = 120000;
 
 fs::path MakeScratchFolder()
 {
@@ -252,19 +255,62 @@ json WorkbenchSession::Load(const JsonRequest& request)
   return {{"loaded", fs::relative(path, workdir_.Root()).generic_string()}, {"generation", queue_.Request(true)}};
 }
 
+std::vector<std::uint8_t> WorkbenchSession::ScratchFileBytes(const std::string& name,
+                                                             const std::function<void(const std::string& path)>& write)
+{
+  struct RemovedAtEnd
+  {
+    fs::path path;
+    ~RemovedAtEnd()
+    {
+      std::error_code ignored;
+      fs::remove(path, ignored);
+    }
+  } file{scratch_ / (std::to_string(++downloads_) + "-" + name)};
+  write(file.path.string());
+  return ReadFileBytes(file.path.string(), kMaxMeshFileBytes);
+}
+
 std::vector<std::uint8_t> WorkbenchSession::MeshFile(const BuildOutcome& outcome, const std::string& extension)
 {
-  const fs::path path = scratch_ / ("download-" + std::to_string(++downloads_) + extension);
   MeshWriteOptions options;
   options.baseColorTexture = outcome.texture ? &*outcome.texture : nullptr;
-  std::string error;
-  const bool written = WriteMesh(path.string(), outcome.mesh, outcome.normals, options, error);
-  std::vector<std::uint8_t> bytes = written ? ReadFileBytes(path.string(), kMaxMeshFileBytes) : std::vector<std::uint8_t>{};
-  std::error_code ignored;
-  fs::remove(path, ignored);
-  if (!written)
-    throw std::runtime_error(error);
-  return bytes;
+  return ScratchFileBytes("download" + extension, [&](const std::string& path) {
+    std::string error;
+    if (!WriteMesh(path, outcome.mesh, outcome.normals, options, error))
+      throw std::runtime_error(error);
+  });
+}
+
+std::vector<std::uint8_t> WorkbenchSession::AssetFile()
+{
+  std::unique_lock making(assetMutex_, std::try_to_lock);
+  if (!making.owns_lock())
+    throw RequestError("an asset is already being made; ask again when it is done");
+  // Made from the newest full build: a change that is still building is
+  // waited for first.
+  WaitForBuild(queue_.Newest() - 1, kAssetBuildWaitMs);
+  AssetSettings settings;
+  settings.mapSize = limits_.finalTextureSize;
+  std::shared_ptr<const BuildOutcome> outcome;
+  AssetShading shading;
+  {
+    // Under the scene's lock no change can come between the check that the
+    // build is the newest and the bake of the scene's material over it.
+    std::lock_guard lock(sceneMutex_);
+    outcome = Latest();
+    if (!outcome || outcome->generation != queue_.Newest() || !outcome->final)
+      throw RequestError("the rock is still being built; ask for the asset when its full build is shown");
+    if (!outcome->error.empty())
+      throw RequestError("the current rock did not build: " + outcome->error);
+    shading = BakeAssetShading(*scene_, outcome->mesh, settings);
+  }
+  const RockAsset asset = MakeRockAsset(outcome->mesh, outcome->normals, std::move(shading), settings);
+  return ScratchFileBytes("asset.glb", [&](const std::string& path) {
+    std::string error;
+    if (!WriteAssetGlb(path, asset.Levels(), asset.Maps(), "rock", error))
+      throw std::runtime_error(error);
+  });
 }
 
 json WorkbenchSession::SceneFiles() const { return {{"files", workdir_.List(".json", 1000)}}; }

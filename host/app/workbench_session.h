@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -90,6 +91,10 @@ public:
   // The rock of outcome as a mesh file of the format extension names (".obj",
   // ".ply", ".glb"), with the texture when it has one.
   std::vector<std::uint8_t> MeshFile(const BuildOutcome& outcome, const std::string& extension);
+  // The current rock as a game asset (levels of detail and maps baked at the
+  // full texture size in one GLB), made from its full build once that is
+  // published; one asset at a time.
+  std::vector<std::uint8_t> AssetFile();
 
   static nlohmann::json Summary(const BuildOutcome& outcome);
 
@@ -100,11 +105,16 @@ private:
   void Publish(std::shared_ptr<const BuildOutcome> outcome);
   BaseList2D* Node(const std::string& name);
   void CheckBuildSize(Int32 level) const;
+  // The bytes of the file write makes at a fresh path in the scratch folder,
+  // which is removed again.
+  std::vector<std::uint8_t> ScratchFileBytes(const std::string& name,
+                                             const std::function<void(const std::string& path)>& write);
 
   const Workdir workdir_;
   const WorkbenchLimits limits_;
   const std::filesystem::path scratch_; // private folder for files written before they are served
   std::atomic<std::uint64_t> downloads_{0}; // names the files of concurrent downloads apart
+  std::mutex assetMutex_;                   // held while an asset is made
 
   std::mutex sceneMutex_; // guards everything below up to the results
   std::optional<RockScene> scene_;

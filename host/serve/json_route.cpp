@@ -31,6 +31,14 @@ void ReplyGuarded(httplib::Response& response, const std::function<void()>& hand
   }
 }
 
+bool AcceptJsonBody(const httplib::Request& request, httplib::Response& response)
+{
+  if (request.get_header_value("Content-Type").rfind("application/json", 0) == 0)
+    return true;
+  ReplyError(response, 415, "requests are sent as application/json");
+  return false;
+}
+
 httplib::Server::Handler JsonGet(JsonHandler handler)
 {
   return [handler = std::move(handler)](const httplib::Request& request, httplib::Response& response) {
@@ -41,10 +49,8 @@ httplib::Server::Handler JsonGet(JsonHandler handler)
 httplib::Server::Handler JsonPost(JsonHandler handler)
 {
   return [handler = std::move(handler)](const httplib::Request& request, httplib::Response& response) {
-    const std::string type = request.get_header_value("Content-Type");
-    if (type.rfind("application/json", 0) != 0)
-      return ReplyError(response, 415, "requests are sent as application/json");
-    ReplyGuarded(response, [&] { response.set_content(handler(request).dump(), "application/json"); });
+    if (AcceptJsonBody(request, response))
+      ReplyGuarded(response, [&] { response.set_content(handler(request).dump(), "application/json"); });
   };
 }
 

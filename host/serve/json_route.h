@@ -18,6 +18,10 @@ httplib::Server::Handler JsonGet(JsonHandler handler);
 // page of another origin cannot do without the server's consent.
 httplib::Server::Handler JsonPost(JsonHandler handler);
 
+// Whether request's body is sent as application/json; if not, response is
+// the refusal.
+bool AcceptJsonBody(const httplib::Request& request, httplib::Response& response);
+
 // Sends {"error": message} with status.
 void ReplyError(httplib::Response& response, int status, const std::string& message);
 

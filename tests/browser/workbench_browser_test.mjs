@@ -1,15 +1,16 @@
 // The workbench in a real browser: Debian's chromium, headless, driven by
 // puppeteer-core. Loads the page of a `quorvane serve`, checks the parameter
 // list against `quorvane describe`, drags Strength, presses Add Layer,
-// switches the noise type, and checks that the served rock and the page
-// change as they must and that the page logs no error.
+// switches the noise type, downloads the asset, opens more tabs than the
+// browser keeps connections to one server, and checks that the served rock
+// and the page change as they must and that the page logs no error.
 //
 //   node workbench_browser_test.mjs BUILD_DIR NODE_MODULES [SCREENSHOT.png]
 //
 // Exits 77 (skipped) with a message when chromium or puppeteer-core is missing.
 import { spawn, execFileSync } from 'node:child_process';
 import { createRequire } from 'node:module';
-import { cpSync, existsSync, mkdtempSync, rmSync } from 'node:fs';
+import { cpSync, existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import assert from 'node:assert/strict';
@@ -85,12 +86,13 @@ function valueOf(described, ident, layer = 1) {
 }
 
 // Waits until the page shows a full-resolution build newer than generation.
-async function waitForBuild(page, after) {
+// Checked on a timer: a tab in the background draws no frames to check on.
+async function waitForBuild(page, after, timeout = 60000) {
   await page.waitForFunction((after) => {
     const shown = Number(document.body.dataset.generation || 0);
     const build = document.querySelector('#figures [data-figure="Build"]');
     return shown > after && build && build.textContent.includes('full resolution');
-  }, { timeout: 60000 }, after);
+  }, { timeout, polling: 100 }, after);
   return page.evaluate(() => Number(document.body.dataset.generation));
 }
 
@@ -168,6 +170,61 @@ try {
     await page.$eval('#message', (m) => { m.hidden = true; });
     await page.screenshot({ path: screenshot });
   }
+  // The asset download: the button is busy while the server bakes, then the
+  // browser saves a GLB; a refusal is shown in the page.
+  const downloads = mkdtempSync(join(tmpdir(), 'quorvane-downloads-'));
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.click('#download-asset');
+  assert.equal(await page.$eval('#download-asset', (b) => b.disabled), true, 'the asset button is busy');
+  await page.waitForFunction(() => document.body.dataset.asset !== 'busy', { timeout: 240000, polling: 200 });
+  assert.equal(await page.evaluate(() => document.body.dataset.asset), 'done');
+  const saved = join(downloads, 'rock_asset.glb');
+  for (let tries = 0; !existsSync(saved) && tries < 100; ++tries) await new Promise((r) => setTimeout(r, 100));
+  const glb = readFileSync(saved);
+  assert.equal(glb.toString('latin1', 0, 4), 'glTF', 'the download is a GLB');
+  assert.ok(glb.includes('MSFT_lod'), 'the asset holds its levels of detail');
+  rmSync(downloads, { recursive: true, force: true });
+  await page.setRequestInterception(true);
+  const refuse = (request) => (request.url().endsWith('/api/asset')
+    ? request.respond({ status: 400, contentType: 'application/json', body: '{"error": "no asset today"}' })
+    : request.continue());
+  page.on('request', refuse);
+  await page.click('#download-asset');
+  await page.waitForFunction(() => document.body.dataset.asset === 'failed', { timeout: 30000, polling: 100 });
+  assert.match(await page.$eval('#message', (m) => m.textContent), /no asset today/);
+  page.off('request', refuse);
+  await page.setRequestInterception(false);
+
+  // More tabs than the browser opens connections to one server: every tab
+  // loads the page and follows a change made elsewhere.
+  const tabs = [];
+  for (let i = 0; i < 7; ++i) {
+    const tab = await browser.newPage();
+    tab.on('pageerror', (error) => problems.push(`tab ${i}: ${error.message}`));
+    await tab.goto(url);
+    tabs.push(tab);
+  }
+  const shownInTabs = [];
+  for (const tab of tabs) {
+    await tab.bringToFront();
+    shownInTabs.push(await waitForBuild(tab, 0, 180000));
+  }
+  const strengthId = (await describe(url)).generator.groups.flatMap((g) => g.elements)
+    .find((e) => e.ident === 'OXROCK_LAYER_STRENGTH').id;
+  const changed = await fetch(url + 'api/set', { method: 'POST', headers: { 'Content-Type': 'application/json' },
+    body: JSON.stringify({ node: 'generator', id: strengthId, value: 40, final: true }) });
+  assert.equal(changed.status, 200, 'a change from outside the page is taken');
+  const newest = Math.max(generation, ...shownInTabs);
+  for (const tab of [page, ...tabs]) {
+    await tab.bringToFront();
+    await waitForBuild(tab, newest, 180000);
+    assert.equal(await tab.$eval('#generator [data-ident="OXROCK_LAYER_STRENGTH"] input[type=number]',
+      (input) => Number(input.value)), 40, 'every tab shows the new Strength');
+  }
+  await Promise.all(tabs.map((tab) => tab.close()));
+  await page.bringToFront();
+
   // The refused value's 400 reply is logged by the browser as a failed
   // resource; it is the one expected error.
   const unexpected = problems.filter((p) => !p.includes('status of 400'));

@@ -208,6 +208,34 @@ TEST(ServeCli, DownloadsAreMeshFilesOfTheCurrentRock)
   EXPECT_EQ(client.Get("/api/download?format=exe")->status, 400);
 }
 
+// The asset the page downloads is what `quorvane asset` makes of the same
+// rock, byte for byte; a change still building is waited for.
+TEST(ServeCli, TheAssetDownloadIsTheAssetCommandsOutputForTheCurrentRock)
+{
+  TestFolder folder;
+  WorkbenchServer server({"--workdir", folder.Path("")});
+  ASSERT_TRUE(server.Started());
+  ASSERT_EQ(server.Post("/api/set", Set(kSeed, 4242)).status, 200);
+  httplib::Client client = server.Client();
+  client.set_read_timeout(300, 0);
+  const httplib::Result asset = client.Post("/api/asset", "{}", "application/json");
+  ASSERT_TRUE(asset);
+  ASSERT_EQ(asset->status, 200) << asset->body;
+  EXPECT_EQ(asset->get_header_value("Content-Disposition"), "attachment; filename=\"rock_asset.glb\"");
+  const CommandResult made =
+      RunQuorvane({"asset", "--set", "OXROCK_SEED=4242", "--map-size", "1024", "--out", folder.Path("rock.glb")});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  std::ifstream file(folder.Path("rock.glb"), std::ios::binary);
+  const std::string expected{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(asset->body.size(), expected.size());
+  EXPECT_TRUE(asset->body == expected) << "the downloaded asset differs from the command's";
+
+  EXPECT_EQ(client.Post("/api/asset", "{}", "text/plain")->status, 415);
+  EXPECT_EQ(client.Post("/api/asset", R"({"mapSize": 8192})", "application/json")->status, 400);
+  EXPECT_EQ(client.Get("/api/asset")->status, 404);
+  EXPECT_EQ(server.Stop(), 0) << server.Errors();
+}
+
 TEST(ServeCli, TheBakedTextureFollowsTheBuilds)
 {
   TestFolder folder;

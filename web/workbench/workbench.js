@@ -137,15 +137,40 @@ async function showBuild(build) {
   document.body.dataset.generation = build.generation;
 }
 
-// Waits for each new build in turn; the server answers as soon as one is done.
-async function followBuilds() {
+// Shows builds one after the other, each only if it is newer than the one
+// shown; builds that arrive while one is being shown replace each other.
+class BuildShower {
+  constructor() { this.busy = false; this.next = null; }
+  offer(build) {
+    if (build.generation <= state.seen) return;
+    state.seen = build.generation;
+    this.next = build;
+    if (!this.busy) this.pump();
+  }
+  async pump() {
+    this.busy = true;
+    while (this.next) {
+      const build = this.next;
+      this.next = null;
+      try {
+        await showBuild(build);
+      } catch (error) {
+        showMessage(error.message);
+      }
+    }
+    this.busy = false;
+  }
+}
+
+// Waits for each new build in turn; the server answers as soon as one is
+// done. Every build is handed to each of the listeners.
+async function waitForBuilds(...listeners) {
+  let after = 0;
   for (;;) {
     try {
-      const build = await get(`/api/build?after=${state.seen}`);
-      if (build.generation > state.seen) {
-        state.seen = build.generation;
-        await showBuild(build);
-      }
+      const build = await get(`/api/build?after=${after}`);
+      after = Math.max(after, build.generation);
+      for (const listener of listeners) listener(build);
     } catch (error) {
       $('status').textContent = 'waiting for the server…';
       await new Promise((resolve) => setTimeout(resolve, 1000));
@@ -153,12 +178,61 @@ async function followBuilds() {
   }
 }
 
+// A browser opens only a few connections to one server and shares them
+// between its tabs, so a waiting request in every tab would take them all
+// with a handful of tabs and stall the rest. One tab, the holder of a lock,
+// waits for the builds and passes them to the others over a channel; when it
+// closes, another tab takes the lock over.
+function followBuilds() {
+  const shower = new BuildShower();
+  const offer = (build) => shower.offer(build);
+  if (!navigator.locks || typeof BroadcastChannel === 'undefined') {
+    waitForBuilds(offer);
+    return;
+  }
+  const channel = new BroadcastChannel('quorvane-builds');
+  channel.onmessage = (event) => offer(event.data);
+  // The build there is now, for a tab that opens while another one waits.
+  get('/api/build?after=0').then(offer).catch((error) => showMessage(error.message));
+  navigator.locks.request('quorvane-build-waiter', () => waitForBuilds(offer, (build) => channel.postMessage(build)));
+}
+
 async function refreshSceneFiles() {
   const { files } = await get('/api/files');
   $('scene-files').replaceChildren(...files.map((name) => new Option(name, name)));
 }
 
+// Makes the asset of the current rock (seconds of baking) and hands it to the
+// browser as a download; the button shows that it is busy meanwhile, and
+// document.body.dataset.asset tells how the last request ended.
+async function downloadAsset() {
+  const button = $('download-asset');
+  button.disabled = true;
+  button.textContent = 'Making asset…';
+  document.body.dataset.asset = 'busy';
+  try {
+    const response = await fetch('/api/asset',
+      { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: '{}' });
+    if (!response.ok) await reply(response);
+    const url = URL.createObjectURL(await response.blob());
+    const link = document.createElement('a');
+    link.href = url;
+    link.download = 'rock_asset.glb';
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+    showMessage('');
+    document.body.dataset.asset = 'done';
+  } catch (error) {
+    showMessage(`The asset could not be made: ${error.message}`);
+    document.body.dataset.asset = 'failed';
+  } finally {
+    button.disabled = false;
+    button.textContent = 'Asset';
+  }
+}
+
 function wireToolbar() {
+  $('download-asset').addEventListener('click', downloadAsset);
   $('wireframe').addEventListener('change', () => state.view.setWireframe($('wireframe').checked));
   $('texture').addEventListener('change', () =>
     post('/api/texture', { texture: $('texture').checked }).catch((e) => showMessage(e.message)));

@@ -131,11 +131,14 @@ void Lattice::FindNeighbourCells(const Vector& p, const LatticePeriod& period, U
       {
         const UInt32 hash = perm_[byXY[y][x] + tz[z]];
         const Float* jitter = &jitter_[3 * hash];
+        const Float ox = static_cast<Float>(x - 1) + jitter[0] - fx;
+        const Float oy = static_cast<Float>(y - 1) + jitter[1] - fy;
+        const Float oz = static_cast<Float>(z - 1) + jitter[2] - fz;
         cells.hash[n] = hash;
-        cells.ox[n] = static_cast<Float>(x - 1) + jitter[0] - fx;
-        cells.oy[n] = static_cast<Float>(y - 1) + jitter[1] - fy;
-        cells.oz[n] = static_cast<Float>(z - 1) + jitter[2] - fz;
+        cells.distance[n] = ox * ox + oy * oy + oz * oz;
       }
+  cells.hash[n] = 0;
+  cells.distance[n] = kMaxFloat;
 }
 
 Float Lattice::SparseConvolution(const Vector& p, const LatticePeriod& period, UInt32 salt) const
@@ -147,7 +150,7 @@ Float Lattice::SparseConvolution(const Vector& p, const LatticePeriod& period, U
   {
     // Kernels reach one cell, so every impulse touching the point lies in
     // its 3x3x3 neighbourhood and the sum is exact.
-    const Float r2 = cells.ox[n] * cells.ox[n] + cells.oy[n] * cells.oy[n] + cells.oz[n] * cells.oz[n];
+    const Float r2 = cells.distance[n];
     if (r2 < 1.0)
     {
       const Float k = 1.0 - r2;

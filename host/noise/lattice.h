@@ -47,14 +47,16 @@ public:
   Float ValueOfHash(UInt32 hash) const { return value_[hash & (kSize - 1)]; }
 
 private:
-  // The feature points of the 3x3x3 block of cells around a sample: each
-  // cell's hash and the point's offset from the sample, z outermost and x
-  // innermost. Flat arrays, so the distances vectorise.
+  // The feature points of the 3x3x3 block of cells around a sample, z
+  // outermost and x innermost: each cell's hash and its point's squared
+  // distance from the sample. Padded with one cell at kMaxFloat so the
+  // search can go four at a time.
   struct NeighbourCells
   {
     static constexpr int kCount = 27;
-    UInt32 hash[kCount];
-    Float ox[kCount], oy[kCount], oz[kCount];
+    static constexpr int kPadded = 28;
+    UInt32 hash[kPadded];
+    alignas(16) Float distance[kPadded];
   };
 
   UInt32 Corner(UInt32 x, UInt32 y, UInt32 z) const { return perm_[perm_[perm_[x] + y] + z]; }
@@ -91,6 +93,11 @@ inline UInt32 TableIndex(Int64 i, Int64 period, UInt32 salt)
 inline Float Fade(Float t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
 
 inline Float Lerp(Float a, Float b, Float t) { return a + t * (b - a); }
+
+// Two doubles in one SIMD register. Comparisons and arithmetic on a pair do
+// in each lane exactly what the scalar operation does, so results stay
+// bit-identical.
+using FloatPair = Float __attribute__((vector_size(2 * sizeof(Float))));
 
 // A coordinate split into the table indices of its cell's two corners and
 // the position inside the cell.
@@ -134,25 +141,35 @@ inline LatticeAxis SplitAxis(Float x, Int64 period, UInt32 salt)
   return std::clamp(kGradientScale * Lerp(near, far, w), -1.0, 1.0);
 }
 
-[[gnu::always_inline]] inline CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period, UInt32 salt) const
+[[gnu::always_inline]] inline CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period,
+                                                               UInt32 salt) const
 {
   NeighbourCells cells;
   FindNeighbourCells(p, period, salt, cells);
-  Float distance[NeighbourCells::kCount];
-  for (int n = 0; n < NeighbourCells::kCount; ++n)
-    distance[n] = cells.ox[n] * cells.ox[n] + cells.oy[n] * cells.oy[n] + cells.oz[n] * cells.oz[n];
-  // Selection without branches: the nearest two change unpredictably from
-  // sample to sample. The earlier cell wins a tie.
-  Float d1 = kMaxFloat, d2 = kMaxFloat;
-  UInt32 nearest = 0;
-  for (int n = 0; n < NeighbourCells::kCount; ++n)
+  // The nearest two are the two smallest distances whatever order they are
+  // met in, so four lanes each keep their own nearest two, without branches,
+  // and are merged at the end; comparisons are exact, so the values are the
+  // same as from one pass in order.
+  const auto smallestTwo = [](FloatPair& d1, FloatPair& d2, FloatPair d) {
+    d2 = d2 < d ? d2 : (d < d1 ? d1 : d);
+    d1 = d < d1 ? d : d1;
+  };
+  constexpr FloatPair kFar{kMaxFloat, kMaxFloat};
+  FloatPair a1 = kFar, a2 = kFar, b1 = kFar, b2 = kFar;
+  for (int n = 0; n < NeighbourCells::kPadded; n += 4)
   {
-    const Float d = distance[n];
-    nearest = d < d1 ? cells.hash[n] : nearest;
-    d2 = std::min(d2, std::max(d, d1));
-    d1 = std::min(d1, d);
+    smallestTwo(a1, a2, FloatPair{cells.distance[n], cells.distance[n + 1]});
+    smallestTwo(b1, b2, FloatPair{cells.distance[n + 2], cells.distance[n + 3]});
   }
-  return {std::sqrt(d1), std::sqrt(d2), nearest};
+  smallestTwo(a1, a2, b1);
+  a2 = a2 < b2 ? a2 : b2;
+  const Float d1 = std::min(a1[0], a1[1]);
+  const Float d2 = std::min(std::max(a1[0], a1[1]), std::min(a2[0], a2[1]));
+  // The first cell at the nearest distance names the sample's cell.
+  int first = 0;
+  while (cells.distance[first] != d1)
+    ++first;
+  return {std::sqrt(d1), std::sqrt(d2), cells.hash[first]};
 }
 
 }  // namespace qhost::noise

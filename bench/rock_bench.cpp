@@ -78,6 +78,15 @@ double PeakMegabytes()
   return double(usage.ru_maxrss) / 1024.0;
 }
 
+// User and system time of every thread of the process so far.
+double ProcessCpuSeconds()
+{
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // The default rock: a cube under a generator created as from the menu.
 struct Rock
 {
@@ -208,10 +217,10 @@ void WriteOrStop(benchmark::State& state, const std::string& path, const Writabl
     state.SkipWithError(error.c_str());
 }
 
-// Files of the live-preview figure go to memory where the system has a
-// memory file system: a write's flush to a shared disk (two fsyncs) takes
-// longer than the work and varies with other jobs.
-std::string LiveFolder()
+// The writer figures write into memory where the system has a memory file
+// system: a write's flush to a shared disk (fsync of the file and its folder)
+// takes longer than the work and varies with other jobs.
+std::string WriteFolder()
 {
   std::error_code error;
   return std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : std::filesystem::temp_directory_path().string();
@@ -226,7 +235,7 @@ void BM_InteractiveRock(benchmark::State& state)
 {
   Geometry();
   const bool glb = state.range(0) == 0;
-  const std::string path = LiveFolder() + (glb ? "/quorvane_bench_live.glb" : "/quorvane_bench_live.obj");
+  const std::string path = WriteFolder() + (glb ? "/quorvane_bench_live.glb" : "/quorvane_bench_live.obj");
   std::optional<tbb::global_control> oneThread;
   if (state.range(1) == 1)
     oneThread.emplace(tbb::global_control::max_allowed_parallelism, 1);
@@ -240,23 +249,30 @@ void BM_InteractiveRock(benchmark::State& state)
     buildSeconds += std::chrono::duration<double>(Clock::now() - start).count();
     WriteOrStop(state, path, CurrentMesh(rock));
   }
+  std::filesystem::remove(path);
   state.counters["build_ms"] = benchmark::Counter(buildSeconds * 1e3, benchmark::Counter::kAvgIterations);
   state.SetLabel(std::string(glb ? "GLB" : "OBJ") + (oneThread ? ", one thread" : ", all cores"));
 }
 BENCHMARK(BM_InteractiveRock)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The OBJ writer alone on the default rock at subdivision N: wall time per
-// point (normals computed once, outside the timing).
+// The OBJ writer alone on the default rock at subdivision N: wall time and
+// CPU time of all threads per point (normals computed once, outside the
+// timing).
 void BM_WriteObj(benchmark::State& state)
 {
   Geometry();
   Rock rock(Int32(state.range(0)), 1);
   rock.Build(1);
   const WritableMesh mesh = CurrentMesh(rock);
+  const std::string path = WriteFolder() + "/quorvane_bench_rock.obj";
+  const double cpuStart = ProcessCpuSeconds();
   for (auto _ : state)
-    WriteOrStop(state, "/tmp/quorvane_bench_rock.obj", mesh);
+    WriteOrStop(state, path, mesh);
+  const double cpuSeconds = ProcessCpuSeconds() - cpuStart;
+  std::filesystem::remove(path);
   const double points = mesh.data.points.size();
   state.counters["points"] = points;
+  state.counters["cpu_per_point"] = cpuSeconds / (points * double(state.iterations()));
   state.counters["time_per_point"] =
       benchmark::Counter(points * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }

@@ -3,6 +3,7 @@
 #include "host/app/app_context.h"
 #include "host/app/parameter_assignment.h"
 #include "host/app/progress.h"
+#include "host/core/build_break.h"
 
 namespace qhost::app {
 namespace {
@@ -92,9 +93,10 @@ Image BakeQuorvaneMaterial(const QuorvaneMaterial& target, const ShaderBakeSetti
   bake.positions = positions;
   bake.normals = normals;
   FractionProgress progress(settings.kind == TextureKind::Height ? "Baking height map" : "Baking texture");
-  bake.progress = [&progress](Float fraction) {
+  // The bake stops when the build it belongs to is broken off.
+  bake.progress = [&progress, check = CurrentBreakCheck()](Float fraction) {
     progress.Update(fraction);
-    return true;
+    return !BreakRequested(check);
   };
   Image image;
   std::string error;

@@ -12,6 +12,7 @@
 #include "host/app/parameter_assignment.h"
 #include "host/app/rock_asset.h"
 #include "host/app/rock_texture.h"
+#include "host/core/build_break.h"
 #include "host/core/console.h"
 #include "host/core/read_file.h"
 #include "host/description/attribute_view.h"
@@ -166,7 +167,7 @@ json WorkbenchSession::Set(const JsonRequest& request)
   const long long id = request.Integer("id");
   const json& value = request.Value("value");
   const bool final = request.Bool("final", true);
-  std::lock_guard lock(sceneMutex_);
+  const PendingChange change(*this);
   BaseList2D* node = Node(nodeName);
   const AttributeView view = DescribeNode(*Core(node));
   const AttributeElement& element = ShownElement(view, id);
@@ -210,7 +211,7 @@ json WorkbenchSession::Press(const JsonRequest& request)
 {
   const std::string nodeName = request.String("node");
   const long long id = request.Integer("id");
-  std::lock_guard lock(sceneMutex_);
+  const PendingChange change(*this);
   BaseList2D* node = Node(nodeName);
   const AttributeView view = DescribeNode(*Core(node));
   const AttributeElement& button = ShownElement(view, id);
@@ -227,7 +228,7 @@ json WorkbenchSession::Press(const JsonRequest& request)
 json WorkbenchSession::SetTexture(const JsonRequest& request)
 {
   const bool texture = request.Bool("texture", false);
-  std::lock_guard lock(sceneMutex_);
+  const PendingChange change(*this);
   texture_ = texture;
   return {{"generation", queue_.Request(true)}};
 }
@@ -243,7 +244,7 @@ json WorkbenchSession::Save(const JsonRequest& request)
 json WorkbenchSession::Load(const JsonRequest& request)
 {
   const fs::path path = workdir_.Resolve(request.String("path"));
-  std::lock_guard lock(sceneMutex_);
+  const PendingChange change(*this);
   // Read before anything changes: a bad file leaves the current scene.
   RockScene loaded = RockScene::FromSceneFile(path.string());
   scene_.reset();
@@ -317,30 +318,77 @@ json WorkbenchSession::SceneFiles() const { return {{"files", workdir_.List(".js
 
 // ---- Builds (on the queue's thread) ----
 
+WorkbenchSession::PendingChange::PendingChange(WorkbenchSession& session) : session_(session)
+{
+  {
+    std::lock_guard lock(session_.changesMutex_);
+    ++session_.changesPending_;
+  }
+  lock_ = std::unique_lock(session_.sceneMutex_);
+}
+
+WorkbenchSession::PendingChange::~PendingChange()
+{
+  lock_.unlock();
+  {
+    std::lock_guard lock(session_.changesMutex_);
+    --session_.changesPending_;
+  }
+  session_.changesDone_.notify_all();
+}
+
 void WorkbenchSession::Build(const BuildTicket& ticket)
 {
-  std::shared_ptr<BuildOutcome> outcome;
-  try
+  // A full build breaks off as soon as a change waits for the scene, so a
+  // slider grabbed again never waits for it; quick builds run to their end,
+  // or a drag would show nothing. Breaking off is remembered: the host may
+  // report it as a failure or as nothing at all.
+  std::atomic<bool> brokenOff{false};
+  const BreakCheck breakOff = [this, &ticket, &brokenOff] {
+    if (queue_.Superseded(ticket.generation) || (ticket.final && changesPending_.load() > 0))
+      brokenOff = true;
+    return brokenOff.load();
+  };
+  const BreakCheckScope scope(breakOff);
+  for (;;)
   {
-    outcome = BuildLocked(ticket);
-    if (outcome && outcome->error.empty())
-      FinishOutputs(*outcome, ticket);
+    std::shared_ptr<BuildOutcome> outcome;
+    try
+    {
+      outcome = BuildLocked(ticket);
+      if (outcome && outcome->error.empty())
+        FinishOutputs(*outcome, ticket);
+    }
+    catch (const std::exception& e)
+    {
+      outcome = std::make_shared<BuildOutcome>();
+      outcome->generation = ticket.generation;
+      outcome->final = ticket.final;
+      outcome->error = e.what();
+    }
+    if (queue_.Superseded(ticket.generation))
+      return;
+    if (!brokenOff)
+    {
+      if (outcome)
+        Publish(std::move(outcome));
+      return;
+    }
+    // Broken off for a change: once it is done it has asked for a newer
+    // build, or it was refused and this one is made again.
+    std::unique_lock lock(changesMutex_);
+    changesDone_.wait(lock, [this] { return changesPending_.load() == 0; });
+    lock.unlock();
+    if (queue_.Superseded(ticket.generation))
+      return;
+    brokenOff = false;
   }
-  catch (const std::exception& e)
-  {
-    outcome = std::make_shared<BuildOutcome>();
-    outcome->generation = ticket.generation;
-    outcome->final = ticket.final;
-    outcome->error = e.what();
-  }
-  if (outcome && !queue_.Superseded(ticket.generation))
-    Publish(std::move(outcome));
 }
 
 std::shared_ptr<BuildOutcome> WorkbenchSession::BuildLocked(const BuildTicket& ticket)
 {
   std::lock_guard lock(sceneMutex_);
-  if (queue_.Superseded(ticket.generation))
+  if (BreakRequested())
     return nullptr;
   auto outcome = std::make_shared<BuildOutcome>();
   outcome->generation = ticket.generation;
@@ -367,6 +415,13 @@ std::shared_ptr<BuildOutcome> WorkbenchSession::BuildLocked(const BuildTicket& t
     if (level != chosen.GetInt32())
       generator->SetParameter(subdivisions, chosen, DESCFLAGS_SET::NONE);
     outcome->error = e.what();
+  }
+  // Broken off while building: the mesh, or the generator's cache, may be
+  // half made, so the next build makes it again.
+  if (BreakRequested())
+  {
+    generator->SetDirty(DIRTYFLAGS_DATA);
+    return nullptr;
   }
   if (outcome->error.empty())
   {

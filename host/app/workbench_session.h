@@ -116,6 +116,26 @@ private:
   std::atomic<std::uint64_t> downloads_{0}; // names the files of concurrent downloads apart
   std::mutex assetMutex_;                   // held while an asset is made
 
+  // Held by a request that changes the scene: it counts as pending from
+  // before it asks for the scene's lock until it is done, so a full build
+  // under way breaks off and lets it in.
+  class PendingChange
+  {
+  public:
+    explicit PendingChange(WorkbenchSession& session);
+    ~PendingChange();
+    PendingChange(const PendingChange&) = delete;
+    PendingChange& operator=(const PendingChange&) = delete;
+
+  private:
+    WorkbenchSession& session_;
+    std::unique_lock<std::mutex> lock_;
+  };
+
+  std::mutex changesMutex_; // guards the count's changes, for changesDone_
+  std::condition_variable changesDone_;
+  std::atomic<int> changesPending_{0};
+
   std::mutex sceneMutex_; // guards everything below up to the results
   std::optional<RockScene> scene_;
   QuorvaneMaterial material_;

@@ -12,6 +12,7 @@
 #include <tbb/parallel_for.h>
 
 #include "host/core/bitmap.h"
+#include "host/core/build_break.h"
 #include "host/core/console.h"
 #include "host/core/description_resource.h"
 #include "host/core/module_resource.h"
@@ -176,7 +177,12 @@ void CoreServicesImpl::ParallelFor(Int32 count, ParallelForBody body, void* cont
   std::array<void*, 4> states{};
   for (std::size_t i = 0; i < forwardings.count; ++i)
     states[i] = forwardings.entries[i].capture();
+  // A build broken off skips the ranges not yet started; its result is
+  // dropped, so the half-done work is never seen.
+  const BreakCheck* check = CurrentBreakCheck();
   tbb::parallel_for(tbb::blocked_range<Int32>(0, count, kGrain), [&](const tbb::blocked_range<Int32>& range) {
+    if (BreakRequested(check))
+      return;
     std::array<void*, 4> replaced{};
     for (std::size_t i = 0; i < forwardings.count; ++i)
       replaced[i] = forwardings.entries[i].install(states[i]);

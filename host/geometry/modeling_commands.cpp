@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "host/core/build_break.h"
 #include "host/core/core_services.h"
 #include "host/geometry/cache_pass.h"
 #include "host/geometry/current_state.h"
@@ -122,6 +123,9 @@ bool SubdivideInPlace(ObjectNode& op, const BaseContainer* settings)
 
 Bool RunModelingCommand(Int32 command, ModelingCommandData& data)
 {
+  // A build broken off starts no more commands; the caller sees a failure.
+  if (BreakRequested())
+    return false;
   switch (command)
   {
     case MCOMMAND_CURRENTSTATETOOBJECT: return CurrentStateCommand(data);

@@ -236,6 +236,49 @@ TEST(ServeCli, TheAssetDownloadIsTheAssetCommandsOutputForTheCurrentRock)
   EXPECT_EQ(server.Stop(), 0) << server.Errors();
 }
 
+// A change that arrives while a full build runs breaks that build off, so
+// it is taken and built at once; the builds after a broken-off one make the
+// whole rock, even one that changes no parameter of it.
+TEST(ServeCli, AFullBuildBreaksOffForANewerChange)
+{
+  TestFolder folder;
+  WorkbenchServer server({"--workdir", folder.Path("")});
+  ASSERT_TRUE(server.Started());
+  server.BuildAfter(0);
+  ASSERT_EQ(server.Post("/api/set", Set(kSubdivisions, 8)).status, 200);
+  const JsonReply dragged = server.Post("/api/set", Set(kStrength, 60, false));
+  ASSERT_EQ(dragged.status, 200);
+  const json quick = server.NewestBuild();
+  EXPECT_EQ(quick["generation"], dragged.body["generation"]);
+  EXPECT_EQ(quick["error"], "");
+  EXPECT_EQ(quick["polygons"], 6 * 64); // the working level while dragging
+  ASSERT_EQ(server.Post("/api/texture", {{"texture", true}}).status, 200);
+  const json full = server.NewestBuild();
+  EXPECT_EQ(full["error"], "");
+  EXPECT_EQ(full["polygons"], 6 * 256 * 256);
+  EXPECT_TRUE(full["closed"].get<bool>());
+  EXPECT_TRUE(full["textured"].get<bool>());
+  EXPECT_EQ(server.Stop(), 0) << server.Errors();
+}
+
+// A refused change breaks a full build off too; that build is then made
+// again and published, not lost.
+TEST(ServeCli, AFullBuildBrokenOffForARefusedChangeIsMadeAgain)
+{
+  TestFolder folder;
+  WorkbenchServer server({"--workdir", folder.Path("")});
+  ASSERT_TRUE(server.Started());
+  server.BuildAfter(0);
+  const JsonReply chosen = server.Post("/api/set", Set(kSubdivisions, 8));
+  ASSERT_EQ(chosen.status, 200);
+  EXPECT_EQ(server.Post("/api/set", Set(kFlatten, 150)).status, 400);
+  const json built = server.BuildAfter(chosen.body["generation"].get<std::uint64_t>() - 1);
+  EXPECT_EQ(built["generation"], chosen.body["generation"]);
+  EXPECT_EQ(built["error"], "");
+  EXPECT_EQ(built["polygons"], 6 * 256 * 256);
+  EXPECT_EQ(server.Stop(), 0) << server.Errors();
+}
+
 TEST(ServeCli, TheBakedTextureFollowsTheBuilds)
 {
   TestFolder folder;

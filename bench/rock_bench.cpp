@@ -158,9 +158,8 @@ void BM_DefaultRock(benchmark::State& state)
 
   const qhost::MeshData data = qhost::ReadPolygonMesh(*qhost::As<qhost::ObjectNode>(rock.Build(++seed)));
   const auto exportStart = Clock::now();
-  std::string error;
   qhost::WriteMesh("/tmp/quorvane_bench_rock.glb", data, qhost::ComputeCornerNormals(data, true, 1.396),
-                   qhost::MeshWriteOptions{}, error);
+                   qhost::MeshWriteOptions{});
   const double exportSeconds = std::chrono::duration<double>(Clock::now() - exportStart).count();
 
   state.counters["points"] = points;

@@ -89,11 +89,8 @@ void BM_BakeThreads(benchmark::State& state)
   qhost::TextureBakeOptions options;
   options.width = options.height = 256;
   options.threads = Int32(state.range(0));
-  qhost::Image image;
-  std::string error;
   for (auto _ : state)
-    if (!qhost::BakeShaderTexture(*shader, nullptr, options, image, error))
-      state.SkipWithError(error.c_str());
+    benchmark::DoNotOptimize(qhost::BakeShaderTexture(*shader, nullptr, options));
   state.SetItemsProcessed(state.iterations() * options.width * options.height);
   state.counters["cores"] = std::thread::hardware_concurrency();
   BaseShader::Free(shader);

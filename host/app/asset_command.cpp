@@ -105,15 +105,10 @@ constexpr Int32 kCompareViewSize = 320;
 
 void WriteMapFiles(const AssetJob& job, const AssetPngs& images)
 {
-  std::string error;
-  const auto write = [&](const std::string& path, std::span<const std::uint8_t> png) {
-    if (!WriteFileAtomically(path, png, error))
-      throw std::runtime_error(error);
-  };
-  write(job.baseColorPath, images.baseColor);
-  write(job.packedPath, images.occlusionRoughnessMetalness);
+  WriteFileAtomically(job.baseColorPath, images.baseColor);
+  WriteFileAtomically(job.packedPath, images.occlusionRoughnessMetalness);
   for (std::size_t i = 0; i < job.normalPaths.size(); ++i)
-    write(job.normalPaths[i], images.normals[i]);
+    WriteFileAtomically(job.normalPaths[i], images.normals[i]);
 }
 
 void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
@@ -149,17 +144,13 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
   const std::vector<TriangleMesh>& levels = asset.levels;
   const std::vector<AssetLevel> assetLevels = asset.Levels();
   const AssetMaps maps = asset.Maps();
-  std::string error;
   const std::string name = std::filesystem::path(options.out).stem().string();
   OutputGroup outputs;
   {
     ElapsedProgress progress("Writing " + options.out);
-    if (!WriteAssetGlb(options.out, assetLevels, maps, name, error))
-      throw std::runtime_error(error);
+    WriteAssetGlb(options.out, assetLevels, maps, name);
     for (std::size_t i = 0; i < job.splitPaths.size(); ++i)
-      if (!WriteAssetGlb(job.splitPaths[i], std::span(assetLevels).subspan(i, 1), maps,
-                         name + "_LOD" + std::to_string(i), error))
-        throw std::runtime_error(error);
+      WriteAssetGlb(job.splitPaths[i], std::span(assetLevels).subspan(i, 1), maps, name + "_LOD" + std::to_string(i));
     if (options.mapsOut)
       WriteMapFiles(job, asset.pngs);
   }
@@ -169,8 +160,7 @@ void RunAsset(const AssetOptions& options, const std::string& pluginsFolder)
     ElapsedProgress progress("Comparing the lightest level with LOD0");
     comparison = CompareLevelShading(levels.front(), levels.back(), asset.images.normals.back(),
                                      asset.images.occlusionRoughnessMetalness, kCompareViewSize);
-    if (!WritePng(options.compare, comparison->picture, error))
-      throw std::runtime_error(error);
+    WritePng(options.compare, comparison->picture);
   }
   outputs.Commit();
 

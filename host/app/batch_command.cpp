@@ -145,12 +145,9 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
   FlushConsole();
   MeshWriteOptions writeOptions;
   writeOptions.frame = job.build.frame;
-  std::string error;
-  if (!WriteMesh(meshPath, mesh, scene.CornerNormals(mesh), writeOptions, error))
-    throw std::runtime_error(error);
+  WriteMesh(meshPath, mesh, scene.CornerNormals(mesh), writeOptions);
   const nlohmann::json record = FinishedRecord(variant.planned, meshPath, job.build.frame);
-  if (!WriteFileAtomically(RecordPathFor(meshPath), JsonText(record), error))
-    throw std::runtime_error(error);
+  WriteFileAtomically(RecordPathFor(meshPath), JsonText(record));
   std::cout << meshPath << ": seed " << variant.seed << ", " << mesh.points.size() << " points, "
             << mesh.polygons.size() << " polygons\n"
             << std::flush;
@@ -240,9 +237,8 @@ void GatherBatch(const BatchOptions& options, const BatchJob& job)
   RemoveLeftoverTemporaries(manifestPath);
   RemoveLeftoverTemporaries(sheetPath);
   OutputGroup outputs;
-  std::string error;
-  if (!WriteFileAtomically(manifestPath, JsonText(manifest), error) || !WritePng(sheetPath, sheet, error))
-    throw std::runtime_error(error);
+  WriteFileAtomically(manifestPath, JsonText(manifest));
+  WritePng(sheetPath, sheet);
   outputs.Commit();
   std::cout << "batch: " << records.size() << " variants in " << options.outDir << ", wrote " << manifestPath
             << " and " << sheetPath << "\n";

@@ -34,10 +34,7 @@ Image MakeContactSheet(const std::vector<std::string>& meshPaths, const MeshFile
   const Int32 rows = (count + columns - 1) / columns;
   const Int32 tileWidth = std::max(kMinTileWidth, std::min(kTileWidth, kMaxSquareImageSide / columns));
   const Int32 tileHeight = tileWidth * 3 / 4;
-  Image sheet;
-  std::string error;
-  if (!MakeImage(columns * tileWidth, std::max(1, rows) * tileHeight, 3, 8, sheet, error))
-    throw std::runtime_error("contact sheet: " + error);
+  Image sheet = MakeImage(columns * tileWidth, std::max(1, rows) * tileHeight, 3, 8);
   PreviewOptions options;
   options.width = tileWidth;
   options.height = tileHeight;
@@ -45,10 +42,7 @@ Image MakeContactSheet(const std::vector<std::string>& meshPaths, const MeshFile
   {
     const MeshData mesh = ReadMesh(meshPaths[i], frame);
     const std::vector<Vector> normals = ComputeCornerNormals(mesh, true, kPhongAngle);
-    Image tile;
-    if (!RenderMeshPreview(mesh, normals, options, tile, error))
-      throw std::runtime_error(meshPaths[i] + ": " + error);
-    Paste(tile, (i % columns) * tileWidth, (i / columns) * tileHeight, sheet);
+    Paste(RenderMeshPreview(mesh, normals, options), (i % columns) * tileWidth, (i / columns) * tileHeight, sheet);
   }
   return sheet;
 }

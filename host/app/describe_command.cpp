@@ -165,9 +165,8 @@ int RunDescribe(const std::string& folder, const DescribeOptions& options)
       NameLayerParameters(node, view);
     std::cout << FormatAttributeView(view, {frame.unit, options.choices});
     FlushConsole();
-    std::string error;
-    if (!options.save.empty() && !SaveSceneFile(options.save, *document, error))
-      throw std::runtime_error(error);
+    if (!options.save.empty())
+      SaveSceneFile(options.save, *document);
   }
   Host::Instance().EndModules();
   return 0;

@@ -21,11 +21,9 @@ void AddNoiseGalleryCommand(CLI::App& app)
   cmd->add_option("--tile", options->tile, "Tile size in pixels (16 ... 1024)")->capture_default_str();
   cmd->add_option("--seed", options->seed, "Noise seed")->capture_default_str();
   cmd->callback([options] {
-    std::string error;
     {
       ElapsedProgress progress("Rendering noise gallery");
-      if (!WriteNoiseGallery(options->out, options->tile, options->seed, error))
-        throw std::runtime_error(error);
+      WriteNoiseGallery(options->out, options->tile, options->seed);
     }
     std::cout << "wrote " << options->out << "\n";
   });

@@ -98,11 +98,7 @@ Image BakeQuorvaneMaterial(const QuorvaneMaterial& target, const ShaderBakeSetti
     progress.Update(fraction);
     return !BreakRequested(check);
   };
-  Image image;
-  std::string error;
-  if (!BakeMaterialChannel(*target.material, CHANNEL_COLOR, bake, image, error))
-    throw std::runtime_error(error);
-  return image;
+  return BakeMaterialChannel(*target.material, CHANNEL_COLOR, bake);
 }
 
 } // namespace qhost::app

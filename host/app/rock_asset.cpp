@@ -91,10 +91,9 @@ RockAsset MakeRockAsset(const MeshData& rock, std::span<const Vector> normals, A
                         const AssetSettings& settings, const AssetStepWatch& watch)
 {
   RequireUVs(rock);
-  std::string error;
   // Simplification and ray casting need finite points and valid indices.
-  if (!ValidateMeshForWrite(rock, normals, error))
-    throw std::runtime_error("the rock cannot be made into an asset: " + error);
+  if (const std::string problem = MeshWriteProblem(rock, normals); !problem.empty())
+    throw std::runtime_error("the rock cannot be made into an asset: " + problem);
   RockAsset asset;
   {
     const auto step = Watch(watch, "Simplifying " + std::to_string(settings.fractions.size()) + " levels of detail");

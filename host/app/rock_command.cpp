@@ -81,19 +81,10 @@ void WritePreview(const RockOptions& options, const MeshData& mesh, std::span<co
   preview.texture = texture;
   const std::map<std::string, PreviewView> views = {
       {"front", PreviewView::FrontRight}, {"back", PreviewView::BackLeft}, {"top", PreviewView::Top}};
-  Image picture;
-  std::string error;
-  bool rendered = false;
   if (options.previewView == "all")
-    rendered = RenderMeshViewStrip(mesh, normals, preview, picture, error);
-  else
-  {
-    preview.view = views.at(options.previewView);
-    rendered = RenderMeshPreview(mesh, normals, preview, picture, error);
-  }
-  if (!rendered)    throw std::runtime_error(options.preview + ": " + error);
-  if (!WritePng(options.preview, picture, error))
-    throw std::runtime_error(error);
+    return WritePng(options.preview, RenderMeshViewStrip(mesh, normals, preview));
+  preview.view = views.at(options.previewView);
+  WritePng(options.preview, RenderMeshPreview(mesh, normals, preview));
 }
 
 void RunRock(const RockOptions& options, const std::string& pluginsFolder)
@@ -129,17 +120,15 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   writeOptions.frame = job.build.frame;
   // Every output of the run appears, or none does.
   OutputGroup outputs;
-  std::string error;
   {
     ElapsedProgress progress("Writing " + options.out);
-    if (!WriteMesh(options.out, mesh, normals, writeOptions, error))
-      throw std::runtime_error(error);
+    WriteMesh(options.out, mesh, normals, writeOptions);
   }
   // A height map is data, not colour: it goes beside the mesh, never into its
   // base colour.
   const std::string heightPath = options.texture && !job.colorTexture ? HeightMapPathBeside(options.out) : "";
-  if (!heightPath.empty() && !WritePng(heightPath, texture, error))
-    throw std::runtime_error(error);
+  if (!heightPath.empty())
+    WritePng(heightPath, texture);
   if (!options.preview.empty())
     WritePreview(options, mesh, normals, job.colorTexture ? &texture : nullptr);
   if (!options.save.empty())

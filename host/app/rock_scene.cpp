@@ -99,9 +99,7 @@ RockScene RockScene::FromSceneFile(const std::string& path)
 
 void RockScene::SaveScene(const std::string& path) const
 {
-  std::string error;
-  if (!SaveSceneFile(path, *doc_, error))
-    throw std::runtime_error(error);
+  SaveSceneFile(path, *doc_);
 }
 
 void RockScene::RebuildDescription()

@@ -59,9 +59,8 @@ Image BakeQuorvaneTexture(const TextureOptions& options, TextureKind kind)
 {
   TextureScene scene = options.scene.empty() ? MakeScene() : LoadScene(options.scene);
   const Image image = BakeQuorvaneMaterial(scene.target, {options.size, kind, options.sets, options.threads});
-  std::string error;
-  if (!options.save.empty() && !SaveSceneFile(options.save, *scene.doc, error))
-    throw std::runtime_error(error);
+  if (!options.save.empty())
+    SaveSceneFile(options.save, *scene.doc);
   return image;
 }
 
@@ -80,9 +79,7 @@ int RunTexture(const TextureOptions& options, const std::string& pluginsFolder)
   OutputGroup outputs;
   const Image image = BakeQuorvaneTexture(options, kind);
   FlushConsole();
-  std::string error;
-  if (!WritePng(options.out, image, error))
-    throw std::runtime_error(error);
+  WritePng(options.out, image);
   outputs.Commit();
   std::cout << "wrote " << options.out << ": " << image.width << "x" << image.height << " "
             << (kind == TextureKind::Color ? "colour, 8-bit sRGB" : "height, 16-bit linear") << "\n";

@@ -102,11 +102,7 @@ std::vector<std::uint8_t> PreviewPng(const MeshData& mesh, std::span<const Vecto
   options.width = width;
   options.height = width * 3 / 4;
   options.texture = texture;
-  Image picture;
-  std::string error;
-  if (!RenderMeshPreview(mesh, normals, options, picture, error))
-    throw std::runtime_error(error);
-  return EncodePng(picture);
+  return EncodePng(RenderMeshPreview(mesh, normals, options));
 }
 
 } // namespace
@@ -277,9 +273,7 @@ std::vector<std::uint8_t> WorkbenchSession::MeshFile(const BuildOutcome& outcome
   MeshWriteOptions options;
   options.baseColorTexture = outcome.texture ? &*outcome.texture : nullptr;
   return ScratchFileBytes("download" + extension, [&](const std::string& path) {
-    std::string error;
-    if (!WriteMesh(path, outcome.mesh, outcome.normals, options, error))
-      throw std::runtime_error(error);
+    WriteMesh(path, outcome.mesh, outcome.normals, options);
   });
 }
 
@@ -307,11 +301,8 @@ std::vector<std::uint8_t> WorkbenchSession::AssetFile()
     shading = BakeAssetShading(*scene_, outcome->mesh, settings);
   }
   const RockAsset asset = MakeRockAsset(outcome->mesh, outcome->normals, std::move(shading), settings);
-  return ScratchFileBytes("asset.glb", [&](const std::string& path) {
-    std::string error;
-    if (!WriteAssetGlb(path, asset.Levels(), asset.Maps(), "rock", error))
-      throw std::runtime_error(error);
-  });
+  return ScratchFileBytes("asset.glb",
+                          [&](const std::string& path) { WriteAssetGlb(path, asset.Levels(), asset.Maps(), "rock"); });
 }
 
 json WorkbenchSession::SceneFiles() const { return {{"files", workdir_.List(".json", 1000)}}; }
@@ -452,9 +443,7 @@ void WorkbenchSession::FinishOutputs(BuildOutcome& outcome, const BuildTicket& t
   const fs::path glb = scratch_ / "rock.glb";
   MeshWriteOptions options;
   options.baseColorTexture = outcome.texture ? &*outcome.texture : nullptr;
-  std::string error;
-  if (!WriteMesh(glb.string(), outcome.mesh, outcome.normals, options, error))
-    throw std::runtime_error(error);
+  WriteMesh(glb.string(), outcome.mesh, outcome.normals, options);
   outcome.glb = ReadFileBytes(glb.string(), kMaxMeshFileBytes);
   if (queue_.Superseded(ticket.generation))
     return;

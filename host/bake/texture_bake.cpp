@@ -1,6 +1,8 @@
 #include "host/bake/texture_bake.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -51,19 +53,13 @@ void StorePixels(const std::vector<Vector>& pixels, TextureKind kind, Image& ima
 
 } // namespace
 
-bool BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeOptions& options, Image& image,
-                       std::string& error)
+Image BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeOptions& options)
 {
-  const Int32 depth = options.kind == TextureKind::Color ? 8 : 16;
-  if (!MakeImage(options.width, options.height, 3, depth, image, error))
-    return false;
+  Image image = MakeImage(options.width, options.height, 3, options.kind == TextureKind::Color ? 8 : 16);
   const size_t pixelCount = size_t(options.width) * size_t(options.height);
   const bool perPixel = !options.positions.empty();
   if (perPixel && (options.positions.size() != pixelCount || options.normals.size() != pixelCount))
-  {
-    error = "the texture positions do not match the image size";
-    return false;
-  }
+    throw std::invalid_argument("the texture positions do not match the image size");
   std::vector<Vector> pixels(pixelCount);
 
   const Int32 threads = ResolveThreads(options.threads);
@@ -72,10 +68,7 @@ bool BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeO
   irs.threadCount = threads;
   RenderPreparation preparation(shader);
   if (const INITRENDERRESULT result = preparation.Prepare(irs); result != INITRENDERRESULT::OK)
-  {
-    error = "the shader could not be prepared for rendering (" + std::to_string(Int32(result)) + ")";
-    return false;
-  }
+    throw std::runtime_error("the shader could not be prepared for rendering (" + std::to_string(Int32(result)) + ")");
 
   const BaseShader* sampled = &shader;
   const Int32 width = options.width;
@@ -98,30 +91,20 @@ bool BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeO
   };
   const BakeOptions bake{options.width, options.height, threads};
   if (!BakeImage(bake, {}, sample, pixels, options.progress))
-  {
-    error = "the bake was cancelled";
-    return false;
-  }
+    throw std::runtime_error("the bake was cancelled");
   StorePixels(pixels, options.kind, image);
-  return true;
+  return image;
 }
 
-bool BakeMaterialChannel(BaseMaterial& material, Int32 channel, const TextureBakeOptions& options, Image& image,
-                         std::string& error)
+Image BakeMaterialChannel(BaseMaterial& material, Int32 channel, const TextureBakeOptions& options)
 {
   BaseChannel* ch = material.GetChannel(channel);
   if (!ch)
-  {
-    error = "the material has no channel " + std::to_string(channel);
-    return false;
-  }
+    throw std::invalid_argument("the material has no channel " + std::to_string(channel));
   BaseShader* shader = ch->GetShader();
   if (!shader)
-  {
-    error = "channel " + std::to_string(channel) + " of the material holds no shader";
-    return false;
-  }
-  return BakeShaderTexture(*shader, material.GetDocument(), options, image, error);
+    throw std::invalid_argument("channel " + std::to_string(channel) + " of the material holds no shader");
+  return BakeShaderTexture(*shader, material.GetDocument(), options);
 }
 
 } // namespace qhost

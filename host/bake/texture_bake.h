@@ -36,15 +36,14 @@ struct TextureBakeOptions
   ProgressFn progress; // may be empty; returning false cancels
 };
 
-// Fills image (RGB) with the shader's colours, clamped to [0, 1]. False with
-// error set when the size is unsupported, the positions or normals do not
-// match it, the shader cannot be prepared or the bake was cancelled.
-bool BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeOptions& options, Image& image,
-                       std::string& error);
+// An RGB image of the shader's colours, clamped to [0, 1]. Throws
+// std::invalid_argument when the positions or normals do not match the size,
+// and std::runtime_error when the size is unsupported, the shader cannot be
+// prepared or the bake was cancelled.
+Image BakeShaderTexture(BaseShader& shader, BaseDocument* doc, const TextureBakeOptions& options);
 
-// Bakes the shader of one of the material's channels; fails when the channel
-// does not exist or holds no shader.
-bool BakeMaterialChannel(BaseMaterial& material, Int32 channel, const TextureBakeOptions& options, Image& image,
-                         std::string& error);
+// Bakes the shader of one of the material's channels; throws
+// std::invalid_argument when the channel does not exist or holds no shader.
+Image BakeMaterialChannel(BaseMaterial& material, Int32 channel, const TextureBakeOptions& options);
 
 } // namespace qhost

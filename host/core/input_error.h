@@ -1,8 +1,10 @@
-// The host's error model: functions that can fail throw, and the application
-// catches at its edge (host/app/main.cpp). InputError means the input was bad
-// (a file's content, an option, a scene value) and the run exits with 2; any
-// other std::exception is a failure of the run itself (a full disk, a write
-// refused) and exits with 1. Nothing is thrown across the module boundary.
+// The host's error model: functions that can fail throw, and only the edges
+// catch: the command runners (host/app/main.cpp), the workbench's HTTP routes
+// (host/serve/json_route.cpp) and the host operations the module calls, which
+// turn a failure into a result. InputError means the input was bad (a file's
+// content, an option, a scene value) and the run exits with 2; any other
+// std::exception is a failure of the run itself (OutputError for a file that
+// could not be written) and exits with 1.
 #pragma once
 
 #include <stdexcept>

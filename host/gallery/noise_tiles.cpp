@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 
 #include "host/io/atomic_file.h"
 #include "host/noise/noise.h"
@@ -133,13 +134,10 @@ GalleryLayout LayoutNoiseGallery(Int32 tileSize)
   return layout;
 }
 
-bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std::string& error)
+void WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed)
 {
   if (tileSize < 16 || tileSize > 1024)
-  {
-    error = "tile size " + std::to_string(tileSize) + " is outside 16 ... 1024";
-    return false;
-  }
+    throw std::invalid_argument("tile size " + std::to_string(tileSize) + " is outside 16 ... 1024");
   const std::vector<NoiseTileEntry> entries = NoiseTileEntries();
   const GalleryLayout layout = LayoutNoiseGallery(tileSize);
   SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height),
@@ -160,11 +158,8 @@ bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std:
   cairo_surface_flush(surface.get());
   std::vector<std::uint8_t> png;
   if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &png) != CAIRO_STATUS_SUCCESS)
-  {
-    error = path + ": the gallery could not be encoded";
-    return false;
-  }
-  return WriteFileAtomically(path, png, error);
+    throw OutputError(path, "the gallery could not be encoded");
+  WriteFileAtomically(path, png);
 }
 
 } // namespace qhost

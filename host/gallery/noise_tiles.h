@@ -54,7 +54,9 @@ struct GalleryLayout
 // widest label, so no label reaches into its neighbour's.
 GalleryLayout LayoutNoiseGallery(Int32 tileSize);
 
-// A grid of labelled tiles written atomically as PNG; false with a message.
-bool WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed, std::string& error);
+// A grid of labelled tiles written atomically as PNG. Throws
+// std::invalid_argument for a tile size outside 16 ... 1024 and OutputError
+// when the picture cannot be written.
+void WriteNoiseGallery(const std::string& path, Int32 tileSize, Int32 seed);
 
 } // namespace qhost

@@ -7,10 +7,10 @@
 
 namespace qhost {
 
-// True when all points and UVs are finite, every polygon names existing,
+// Passes when all points and UVs are finite, every polygon names existing,
 // distinct points (a triangle's c == d being the one allowed repeat), the UVs
 // are empty or one per polygon, and every selection names existing polygons.
-// Otherwise false, with the first problem found described in `error`.
-bool ValidateMesh(const MeshData& mesh, std::string& error);
+// Otherwise throws std::invalid_argument describing the first problem found.
+void ValidateMesh(const MeshData& mesh);
 
 } // namespace qhost

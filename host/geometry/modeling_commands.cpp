@@ -1,6 +1,7 @@
 #include "host/geometry/modeling_commands.h"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 
 #include "host/core/build_break.h"
@@ -78,7 +79,18 @@ Bool SubdivideCommand(ModelingCommandData& data)
     HostMessage("Subdivide: the object is not a polygon object");
     return false;
   }
-  return SubdivideInPlace(*op, data.bc);
+  // The module called in: a failure becomes a console line and a false
+  // result, never an exception.
+  try
+  {
+    SubdivideInPlace(*op, data.bc);
+    return true;
+  }
+  catch (const std::exception& e)
+  {
+    HostMessage("Subdivide of \"" + op->name + "\" failed: " + e.what());
+    return false;
+  }
 }
 
 } // namespace
@@ -101,7 +113,7 @@ ObjectNode* JoinHierarchy(ObjectNode& op, BaseDocument* doc, bool mergeSelection
   return result;
 }
 
-bool SubdivideInPlace(ObjectNode& op, const BaseContainer* settings)
+void SubdivideInPlace(ObjectNode& op, const BaseContainer* settings)
 {
   const BaseContainer none;
   const BaseContainer& bc = settings ? *settings : none;
@@ -111,14 +123,8 @@ bool SubdivideInPlace(ObjectNode& op, const BaseContainer* settings)
   options.levels = std::max(0, bc.GetInt32(MDATA_SUBDIVIDE_SUB, 1));
   options.mode = bc.GetInt32(MDATA_SUBDIVIDE_MODE, kSubdivideModeKeepBoundaries);
   MeshData mesh = ReadPolygonMesh(op);
-  std::string error;
-  if (!Subdivide(mesh, options, mesh, error))
-  {
-    HostMessage("Subdivide of \"" + op.name + "\" failed: " + error);
-    return false;
-  }
+  Subdivide(mesh, options, mesh);
   WritePolygonMesh(op, std::move(mesh));
-  return true;
 }
 
 Bool RunModelingCommand(Int32 command, ModelingCommandData& data)

@@ -27,6 +27,8 @@ Bool RunModelingCommand(Int32 command, ModelingCommandData& data);
 
 // The parts, for callers inside the host.
 ObjectNode* JoinHierarchy(ObjectNode& op, BaseDocument* doc, bool mergeSelections);
-bool SubdivideInPlace(ObjectNode& op, const BaseContainer* settings);
+// Replaces op's mesh by its subdivision; throws std::exception saying why
+// the mesh cannot be subdivided (the object is then unchanged).
+void SubdivideInPlace(ObjectNode& op, const BaseContainer* settings);
 
 } // namespace qhost

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <unistd.h>
 #include <vector>
 
@@ -183,32 +184,26 @@ Int64 SubdividedPolygonCount(const MeshData& mesh, Int32 levels)
   return std::min(count, kMaxSubdividedPolygons + 1);
 }
 
-bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& out, std::string& error)
+void Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& out)
 {
-  if (!ValidateMesh(in, error))
-    return false;
+  ValidateMesh(in);
   Sdc::Options schemeOptions;
   if (!SchemeOptionsForMode(options.mode, schemeOptions))
-  {
-    error = "unknown subdivision mode " + std::to_string(options.mode);
-    return false;
-  }
+    throw std::invalid_argument("unknown subdivision mode " + std::to_string(options.mode));
   if (options.levels <= 0 || in.polygons.empty())
   {
     if (&out != &in)
       out = in;
-    return true;
+    return;
   }
   const Int64 limit = SubdivisionPolygonLimit(AvailableMemoryBytes());
   if (const Int64 count = SubdividedPolygonCount(in, options.levels); count > limit)
-  {
-    error = std::to_string(options.levels) + " subdivision levels of " + std::to_string(in.polygons.size()) +
-            " polygons would make " + (count > kMaxSubdividedPolygons ? "more than " : "") +
-            std::to_string(std::min(count, kMaxSubdividedPolygons)) + ", above the limit of " +
-            std::to_string(limit) + " polygons (" + std::to_string(kBytesPerSubdividedPolygon) +
-            " bytes each in the memory available now)";
-    return false;
-  }
+    throw std::length_error(std::to_string(options.levels) + " subdivision levels of " +
+                            std::to_string(in.polygons.size()) + " polygons would make " +
+                            (count > kMaxSubdividedPolygons ? "more than " : "") +
+                            std::to_string(std::min(count, kMaxSubdividedPolygons)) + ", above the limit of " +
+                            std::to_string(limit) + " polygons (" + std::to_string(kBytesPerSubdividedPolygon) +
+                            " bytes each in the memory available now)");
 
   // A linear split has no smoothing for creases to stop.
   const SubdivisionTopology topology(in, options.smooth ? options.angle : kPi);
@@ -216,13 +211,9 @@ bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& ou
                                                schemeOptions);
   const std::unique_ptr<Refiner> refiner(RefinerFactory::Create(topology.GetDescriptor(), factoryOptions));
   if (!refiner)
-  {
-    error = "the subdivision surface could not be built from this mesh's topology";
-    return false;
-  }
+    throw std::runtime_error("the subdivision surface could not be built from this mesh's topology");
   refiner->RefineUniform(Refiner::UniformOptions(options.levels));
   out = AssembleResult(in, *refiner, topology.GetUVValues());
-  return true;
 }
 
 } // namespace qhost

@@ -58,12 +58,13 @@ Int64 SubdividedPolygonCount(const MeshData& mesh, Int32 levels);
 
 // Subdivides `in` into `out` (which may be the same object). levels < 0 is
 // treated as 0, which copies the mesh, as is a mesh without polygons. Points no
-// polygon uses are carried along unchanged; non-manifold edges are allowed. On failure returns false with a
-// readable message in `error` and leaves `out` untouched: an index out of
-// range, a polygon that repeats a point (other than a triangle's c == d), UVs
-// or selections that do not match the polygons, an unknown mode, or a result
-// above SubdivisionPolygonLimit(AvailableMemoryBytes()) (checked before
-// allocating anything for it).
-bool Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& out, std::string& error);
+// polygon uses are carried along unchanged; non-manifold edges are allowed.
+// Throws, with a readable message and `out` untouched, std::invalid_argument
+// for an index out of range, a polygon that repeats a point (other than a
+// triangle's c == d), UVs or selections that do not match the polygons or an
+// unknown mode; std::length_error for a result above
+// SubdivisionPolygonLimit(AvailableMemoryBytes()) (checked before allocating
+// anything for it); std::runtime_error when OpenSubdiv refuses the topology.
+void Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& out);
 
 } // namespace qhost

@@ -35,9 +35,9 @@ struct AssetMaps
 // extras carry every level's screen coverage. Each level has POSITION,
 // NORMAL, TEXCOORD_0 when it has UVs, TANGENT when it has tangents, and a
 // material of its own that shares the maps' textures. Positions and
-// directions are written in metres, Y up. False with error naming path when
-// a level cannot be written.
-bool WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, const AssetMaps& maps,
-                   const std::string& name, std::string& error);
+// directions are written in metres, Y up. Throws OutputError naming path
+// (and the level) when the asset cannot be written.
+void WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, const AssetMaps& maps,
+                   const std::string& name);
 
 } // namespace qhost

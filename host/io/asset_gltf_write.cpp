@@ -2,9 +2,8 @@
 
 #include <cmath>
 #include <limits>
-#include <sstream>
 
-#include "host/io/atomic_file.h"
+#include "host/core/output_error.h"
 #include "host/io/gltf_buffers.h"
 #include "host/io/mesh_frame.h"
 
@@ -18,29 +17,26 @@ struct SharedTextures
   int occlusionRoughnessMetalness = -1;
 };
 
-bool CheckLevel(const AssetLevel& level, std::size_t index, std::string& error)
+// Throws OutputError naming path and the level when the level cannot be written.
+void CheckLevel(const std::string& path, const AssetLevel& level, std::size_t index)
 {
   const TriangleMesh* mesh = level.mesh;
-  const auto fail = [&](const std::string& why) {
-    error = "level " + std::to_string(index) + ": " + why;
-    return false;
-  };
+  const auto fail = [&](const char* why) { throw OutputError(path, "level " + std::to_string(index) + ": " + why); };
   if (!mesh || mesh->indices.empty())
-    return fail("a glTF mesh needs at least one triangle");
+    fail("a glTF mesh needs at least one triangle");
   const std::size_t vertexCount = mesh->VertexCount();
   if (mesh->positions.size() != 3 * vertexCount || mesh->normals.size() != 3 * vertexCount ||
       (mesh->HasUVs() && mesh->uvs.size() != 2 * vertexCount) ||
       (!mesh->tangents.empty() && mesh->tangents.size() != 4 * vertexCount) || mesh->indices.size() % 3 != 0)
-    return fail("attribute arrays do not match the vertex count");
+    fail("attribute arrays do not match the vertex count");
   for (const std::uint32_t index : mesh->indices)
     if (index >= vertexCount)
-      return fail("a triangle refers to a vertex that does not exist");
+      fail("a triangle refers to a vertex that does not exist");
   for (const float value : mesh->positions)
     if (!std::isfinite(value))
-      return fail("a position is not finite");
+      fail("a position is not finite");
   if (!level.normalMap.empty() && (mesh->tangents.empty() || !mesh->HasUVs()))
-    return fail("a normal map needs UVs and tangents");
-  return true;
+    fail("a normal map needs UVs and tangents");
 }
 
 // Adds one float attribute stream, converted by convert(vertex, out).
@@ -131,26 +127,18 @@ int AddLevel(tinygltf::Model& model, std::vector<unsigned char>& buffer, const A
 
 } // namespace
 
-bool WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, const AssetMaps& maps,
-                   const std::string& name, std::string& error)
+void WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, const AssetMaps& maps,
+                   const std::string& name)
 {
-  const auto fail = [&](const std::string& why) {
-    error = path + ": " + why;
-    return false;
-  };
   if (levels.empty())
-    return fail("an asset needs at least one level");
+    throw OutputError(path, "an asset needs at least one level");
   for (std::size_t i = 0; i < levels.size(); ++i)
-    if (!CheckLevel(levels[i], i, error))
-      return fail(error);
+    CheckLevel(path, levels[i], i);
   for (std::size_t i = 0; i < levels.size(); ++i)
     if ((!maps.baseColor.empty() || !maps.occlusionRoughnessMetalness.empty()) && !levels[i].mesh->HasUVs())
-      return fail("level " + std::to_string(i) + ": maps need UVs");
+      throw OutputError(path, "level " + std::to_string(i) + ": maps need UVs");
 
-  tinygltf::Model model;
-  model.asset.version = "2.0";
-  model.asset.generator = "Quorvane";
-  model.buffers.resize(1);
+  tinygltf::Model model = NewSingleBufferModel();
   std::vector<unsigned char>& buffer = model.buffers[0].data;
   SharedTextures shared;
   if (!maps.baseColor.empty())
@@ -173,7 +161,6 @@ bool WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, 
       lodNodes.emplace_back(int(i));
     coverages.emplace_back(levels[i].screenCoverage);
   }
-  buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
   if (levels.size() > 1)
   {
     tinygltf::Value::Object lod;
@@ -184,16 +171,7 @@ bool WriteAssetGlb(const std::string& path, std::span<const AssetLevel> levels, 
     model.nodes[0].extras = tinygltf::Value(extras);
     model.extensionsUsed.push_back("MSFT_lod");
   }
-  tinygltf::Scene scene;
-  scene.nodes.push_back(0);
-  model.scenes.push_back(scene);
-  model.defaultScene = 0;
-
-  std::ostringstream stream;
-  tinygltf::TinyGLTF writer;
-  if (!writer.WriteGltfSceneToStream(&model, stream, false, true))
-    return fail("glTF serialisation failed");
-  return WriteFileAtomically(path, stream.str(), error);
+  WriteSceneOfFirstNode(path, model, true);
 }
 
 } // namespace qhost

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "host/core/output_error.h"
 #include "host/core/read_file.h"
 
 namespace qhost {
@@ -96,9 +97,9 @@ std::string FileNameOf(const std::string& path)
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string SystemError(const std::string& path, const char* what, int code)
+OutputError SystemError(const std::string& path, const char* what, int code)
 {
-  return path + ": " + what + ": " + std::strerror(code);
+  return OutputError(path, std::string(what) + ": " + std::strerror(code));
 }
 
 // What an output path stands for: the file to replace (a symbolic link's
@@ -110,46 +111,35 @@ struct Target
   struct stat info {};
 };
 
-bool ResolveTarget(const std::string& path, Target& target, std::string& error)
+Target ResolveTarget(const std::string& path)
 {
+  Target target;
   target.path = path;
   struct stat link {};
   if (::lstat(path.c_str(), &link) != 0)
   {
     if (errno == ENOENT)
-      return true;
-    error = SystemError(path, "cannot inspect", errno);
-    return false;
+      return target;
+    throw SystemError(path, "cannot inspect", errno);
   }
   if (S_ISLNK(link.st_mode))
   {
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (!resolved)
-    {
-      error = path + ": is a symbolic link to a missing file; write to the file itself";
-      return false;
-    }
+      throw OutputError(path, "is a symbolic link to a missing file; write to the file itself");
     target.path = resolved;
     std::free(resolved);
   }
   if (::stat(target.path.c_str(), &target.info) != 0)
-  {
-    error = SystemError(path, "cannot inspect", errno);
-    return false;
-  }
+    throw SystemError(path, "cannot inspect", errno);
   target.exists = true;
   if (!S_ISREG(target.info.st_mode))
-  {
-    error = path + ": is " + FileKindName(target.info.st_mode) + "; only regular files are replaced";
-    return false;
-  }
+    throw OutputError(path, std::string("is ") + FileKindName(target.info.st_mode) +
+                              "; only regular files are replaced");
   if (target.info.st_nlink > 1)
-  {
-    error = path + ": has " + std::to_string(target.info.st_nlink) +
-            " hard links; replacing it would part them, so it is left alone";
-    return false;
-  }
-  return true;
+    throw OutputError(path, "has " + std::to_string(target.info.st_nlink) +
+                              " hard links; replacing it would part them, so it is left alone");
+  return target;
 }
 
 // The name of every temporary of path without its random suffix.
@@ -207,17 +197,19 @@ void SyncDirectory(const std::string& directory)
   }
 }
 
-bool Rename(const std::string& temporary, const std::string& target, const std::string& shownPath, std::string& error)
+// Puts temporary in place of target: 0, or the errno of the failed rename,
+// after which the temporary is gone too.
+int MoveIntoPlace(const std::string& temporary, const std::string& target)
 {
   if (::rename(temporary.c_str(), target.c_str()) != 0)
   {
-    error = SystemError(shownPath, "cannot replace", errno);
+    const int code = errno;
     RemoveTemporary(temporary);
-    return false;
+    return code;
   }
   ForgetTemporary(temporary);
   SyncDirectory(DirectoryOf(target));
-  return true;
+  return 0;
 }
 
 OutputGroup* g_openGroup = nullptr;
@@ -235,95 +227,81 @@ void AtomicFileWriter::Abandon()
   fd_ = -1;
 }
 
-bool AtomicFileWriter::Fail(const char* what, std::string& error)
+void AtomicFileWriter::Fail(const char* what)
 {
-  error = SystemError(path_, what, errno);
+  const int code = errno;
   Abandon();
-  return false;
+  throw SystemError(path_, what, code);
 }
 
-bool AtomicFileWriter::Open(const std::string& path, std::string& error)
+void AtomicFileWriter::Open(const std::string& path)
 {
   Abandon();
   if (path.empty() || path.back() == '/')
-  {
-    error = "'" + path + "': not a file path";
-    return false;
-  }
-  Target target;
-  if (!ResolveTarget(path, target, error))
-    return false;
+    throw OutputError(path, "not a file path", "'" + path + "': not a file path");
+  const Target target = ResolveTarget(path);
   path_ = path;
   target_ = target.path;
   fd_ = CreateTemporary(target, temporary_);
   if (fd_ < 0)
-  {
-    error = SystemError(path, "cannot create temporary file", errno);
-    return false;
-  }
+    throw SystemError(path, "cannot create temporary file", errno);
   RegisterTemporary(temporary_);
   if (target.exists)
   {
     // Ownership can only be given away by a privileged user; the mode is kept in any case.
     (void)!::fchown(fd_, target.info.st_uid, target.info.st_gid);
     if (::fchmod(fd_, target.info.st_mode & 07777) != 0)
-      return Fail("cannot set permissions", error);
+      Fail("cannot set permissions");
   }
-  return true;
 }
 
-bool AtomicFileWriter::Append(std::span<const std::uint8_t> bytes, std::string& error)
+void AtomicFileWriter::Append(std::span<const std::uint8_t> bytes)
 {
   if (fd_ < 0)
-  {
-    error = path_ + ": cannot write: the file is not open";
-    return false;
-  }
+    throw OutputError(path_, "cannot write: the file is not open");
   if (!WriteAll(fd_, bytes))
-    return Fail("cannot write", error);
-  return true;
+    Fail("cannot write");
 }
 
-bool AtomicFileWriter::Append(std::string_view text, std::string& error)
+void AtomicFileWriter::Append(std::string_view text)
 {
-  return Append(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+  Append(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-bool AtomicFileWriter::Commit(std::string& error)
+void AtomicFileWriter::Commit()
 {
   if (fd_ < 0)
-  {
-    error = path_ + ": cannot replace: the file is not open";
-    return false;
-  }
+    throw OutputError(path_, "cannot replace: the file is not open");
   if (::fsync(fd_) != 0)
-    return Fail("cannot flush to disk", error);
+    Fail("cannot flush to disk");
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0)
   {
-    error = SystemError(path_, "cannot close", errno);
+    const int code = errno;
     RemoveTemporary(temporary_);
-    return false;
+    throw SystemError(path_, "cannot close", code);
   }
   if (g_openGroup)
   {
     g_openGroup->prepared_.push_back({temporary_, target_});
-    return true;
+    return;
   }
-  return Rename(temporary_, target_, path_, error);
+  if (const int code = MoveIntoPlace(temporary_, target_))
+    throw SystemError(path_, "cannot replace", code);
 }
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error)
+void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes)
 {
   AtomicFileWriter writer;
-  return writer.Open(path, error) && writer.Append(bytes, error) && writer.Commit(error);
+  writer.Open(path);
+  writer.Append(bytes);
+  writer.Commit();
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error)
+void WriteFileAtomically(const std::string& path, std::string_view text)
 {
-  return WriteFileAtomically(
-    path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+  WriteFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 OutputGroup::OutputGroup()
@@ -348,12 +326,12 @@ void OutputGroup::Commit()
   prepared_.clear();
   for (std::size_t i = 0; i < outputs.size(); ++i)
   {
-    std::string error;
-    if (!Rename(outputs[i].temporary, outputs[i].target, outputs[i].target, error))
+    if (const int code = MoveIntoPlace(outputs[i].temporary, outputs[i].target))
     {
+      // The outputs after the one that failed are never put in place.
       for (std::size_t k = i + 1; k < outputs.size(); ++k)
         RemoveTemporary(outputs[k].temporary);
-      throw std::runtime_error(error);
+      throw SystemError(outputs[i].target, "cannot replace", code);
     }
   }
 }

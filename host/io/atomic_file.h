@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/core/output_error.h"
+
 namespace qhost {
 
 // Streams a file into a temporary next to its target and renames it over the
@@ -25,15 +27,16 @@ public:
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
   ~AtomicFileWriter();
 
-  bool Open(const std::string& path, std::string& error);
-  bool Append(std::span<const std::uint8_t> bytes, std::string& error);
-  bool Append(std::string_view text, std::string& error);
+  // Each throws OutputError naming the path and what failed.
+  void Open(const std::string& path);
+  void Append(std::span<const std::uint8_t> bytes);
+  void Append(std::string_view text);
   // Flushes to disk and replaces the target.
-  bool Commit(std::string& error);
+  void Commit();
 
 private:
   void Abandon();
-  bool Fail(const char* what, std::string& error);
+  [[noreturn]] void Fail(const char* what);
 
   std::string path_;   // as the caller named it, for messages
   std::string target_; // the file replaced: a symbolic link's target
@@ -47,12 +50,12 @@ private:
 // socket, and a file with several hard links, are refused. An existing file
 // keeps its permissions and (where allowed) its owner; a new one gets the
 // usual mode under the umask. On failure the temporary is removed, an
-// existing file keeps its old content, and error names the file and the cause.
-// Inside an OutputGroup the rename waits for the group's Commit.
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
+// existing file keeps its old content, and OutputError names the file and the
+// cause. Inside an OutputGroup the rename waits for the group's Commit.
+void WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// Same, for text built in a string.
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+// Same, for text.
+void WriteFileAtomically(const std::string& path, std::string_view text);
 
 // While one exists, WriteFileAtomically only prepares each output as a
 // temporary file; Commit renames them all into place, after every one of them
@@ -66,8 +69,8 @@ public:
   OutputGroup(const OutputGroup&) = delete;
   OutputGroup& operator=(const OutputGroup&) = delete;
 
-  // Renames every prepared output into place; throws std::runtime_error
-  // naming the output when a rename fails (those before it stay replaced).
+  // Renames every prepared output into place; throws OutputError naming the
+  // output when a rename fails (those before it stay replaced).
   void Commit();
 
 private:

@@ -21,7 +21,8 @@ constexpr std::size_t kItemsPerChunk = 16384;
 
 // Calls format(text, begin, end) to append items [begin, end) to text, for
 // consecutive ranges of at most kItemsPerChunk items covering [0, count), and
-// appends each chunk's text to writer in order. Stops at the first failed write.
+// appends each chunk's text to writer in order. The first failed write stops
+// the pipeline, and its OutputError comes out of this call.
 struct OutputChunk
 {
   std::size_t begin = 0;
@@ -29,7 +30,7 @@ struct OutputChunk
 };
 
 template <typename Format>
-bool AppendInChunks(AtomicFileWriter& writer, std::size_t count, const Format& format, std::string& error)
+void AppendInChunks(AtomicFileWriter& writer, std::size_t count, const Format& format)
 {
   // Chunk buffers are reused round-robin: with at most kTokens chunks in
   // flight and the output stage in order, a buffer is free again when its
@@ -38,9 +39,8 @@ bool AppendInChunks(AtomicFileWriter& writer, std::size_t count, const Format& f
   std::array<std::string, kTokens> buffers;
   std::size_t nextItem = 0;
   std::size_t nextBuffer = 0;
-  bool failed = false;
   const auto split = [&](tbb::flow_control& control) {
-    if (nextItem >= count || failed)
+    if (nextItem >= count)
     {
       control.stop();
       return OutputChunk{};
@@ -56,14 +56,10 @@ bool AppendInChunks(AtomicFileWriter& writer, std::size_t count, const Format& f
     format(text, chunk.begin, std::min(count, chunk.begin + kItemsPerChunk));
     return chunk;
   };
-  const auto append = [&](OutputChunk chunk) {
-    if (!failed && !writer.Append(buffers[chunk.buffer], error))
-      failed = true;
-  };
+  const auto append = [&](OutputChunk chunk) { writer.Append(buffers[chunk.buffer]); };
   tbb::parallel_pipeline(kTokens, tbb::make_filter<void, OutputChunk>(tbb::filter_mode::serial_in_order, split) &
                                     tbb::make_filter<OutputChunk, OutputChunk>(tbb::filter_mode::parallel, fill) &
                                     tbb::make_filter<OutputChunk, void>(tbb::filter_mode::serial_in_order, append));
-  return !failed;
 }
 
 } // namespace qhost

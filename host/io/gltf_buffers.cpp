@@ -1,6 +1,19 @@
 #include "host/io/gltf_buffers.h"
 
+#include <sstream>
+
+#include "host/io/atomic_file.h"
+
 namespace qhost {
+
+tinygltf::Model NewSingleBufferModel()
+{
+  tinygltf::Model model;
+  model.asset.version = "2.0";
+  model.asset.generator = "Quorvane";
+  model.buffers.resize(1);
+  return model;
+}
 
 int AddBufferView(tinygltf::Model& model, std::vector<unsigned char>& buffer, const void* bytes, std::size_t size,
                   int target)
@@ -50,6 +63,22 @@ int AddPngTexture(tinygltf::Model& model, std::vector<unsigned char>& buffer, st
   texture.sampler = 0;
   model.textures.push_back(texture);
   return static_cast<int>(model.textures.size()) - 1;
+}
+
+void WriteSceneOfFirstNode(const std::string& path, tinygltf::Model& model, bool binary)
+{
+  std::vector<unsigned char>& buffer = model.buffers[0].data;
+  buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
+  tinygltf::Scene scene;
+  scene.nodes.push_back(0);
+  model.scenes.push_back(scene);
+  model.defaultScene = 0;
+
+  std::ostringstream stream;
+  tinygltf::TinyGLTF writer;
+  if (!writer.WriteGltfSceneToStream(&model, stream, !binary, binary))
+    throw OutputError(path, "glTF serialisation failed");
+  WriteFileAtomically(path, stream.str());
 }
 
 } // namespace qhost

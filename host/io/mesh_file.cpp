@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "host/core/input_error.h"
+#include "host/core/output_error.h"
 
 #include "host/io/mesh_gltf.h"
 #include "host/io/mesh_obj.h"
@@ -38,85 +39,65 @@ std::string LowerCaseExtension(const std::string& path)
   return extension;
 }
 
-bool ValidateMeshForWrite(const MeshData& mesh, std::span<const Vector> cornerNormals, std::string& error)
+std::string MeshWriteProblem(const MeshData& mesh, std::span<const Vector> cornerNormals)
 {
   const auto pointCount = static_cast<std::int64_t>(mesh.points.size());
   if (pointCount > kMaxMeshElements || static_cast<std::int64_t>(mesh.polygons.size()) > kMaxMeshElements)
-  {
-    error = "mesh has more than " + std::to_string(kMaxMeshElements) + " points or polygons";
-    return false;
-  }
+    return "mesh has more than " + std::to_string(kMaxMeshElements) + " points or polygons";
   // No file may carry NaN or infinity: such a mesh comes from the values the
   // run was given, so the message says so rather than blaming the output.
   for (std::size_t i = 0; i < mesh.points.size(); ++i)
     if (!FitsFloat(mesh.points[i]))
-    {
-      error = "not written: the built mesh has point " + std::to_string(i) +
-              " at a non-finite or overflowing position (check the parameters and the input)";
-      return false;
-    }
+      return "not written: the built mesh has point " + std::to_string(i) +
+             " at a non-finite or overflowing position (check the parameters and the input)";
   for (std::size_t i = 0; i < cornerNormals.size(); ++i)
     if (!FitsFloat(cornerNormals[i]))
-    {
-      error = "not written: the built mesh has a non-finite normal at polygon " + std::to_string(i / 4) +
-              " (check the parameters and the input)";
-      return false;
-    }
+      return "not written: the built mesh has a non-finite normal at polygon " + std::to_string(i / 4) +
+             " (check the parameters and the input)";
   for (std::size_t i = 0; i < mesh.uvs.size(); ++i)
     for (const Vector& uv : {mesh.uvs[i].a, mesh.uvs[i].b, mesh.uvs[i].c, mesh.uvs[i].d})
       if (!FitsFloat(uv))
-      {
-        error = "not written: the built mesh has a non-finite UV at polygon " + std::to_string(i);
-        return false;
-      }
+        return "not written: the built mesh has a non-finite UV at polygon " + std::to_string(i);
   for (std::size_t i = 0; i < mesh.polygons.size(); ++i)
   {
     const CPolygon& p = mesh.polygons[i];
     for (Int32 index : {p.a, p.b, p.c, p.d})
       if (index < 0 || index >= pointCount)
-      {
-        error = "polygon " + std::to_string(i) + " uses point " + std::to_string(index) + " out of range";
-        return false;
-      }
+        return "polygon " + std::to_string(i) + " uses point " + std::to_string(index) + " out of range";
   }
   if (!mesh.uvs.empty() && !mesh.HasUVs())
-  {
-    error = "mesh has " + std::to_string(mesh.uvs.size()) + " UV entries for " +
-            std::to_string(mesh.polygons.size()) + " polygons";
-    return false;
-  }
+    return "mesh has " + std::to_string(mesh.uvs.size()) + " UV entries for " + std::to_string(mesh.polygons.size()) +
+           " polygons";
   if (cornerNormals.size() != 4 * mesh.polygons.size())
-  {
-    error = "expected " + std::to_string(4 * mesh.polygons.size()) + " corner normals, got " +
-            std::to_string(cornerNormals.size());
-    return false;
-  }
+    return "expected " + std::to_string(4 * mesh.polygons.size()) + " corner normals, got " +
+           std::to_string(cornerNormals.size());
   for (const NamedSelection& selection : mesh.selections)
     for (Int32 polygon : selection.polygons)
       if (polygon < 0 || static_cast<std::size_t>(polygon) >= mesh.polygons.size())
-      {
-        error = "selection '" + selection.name + "' names polygon " + std::to_string(polygon) + " out of range";
-        return false;
-      }
-  return true;
+        return "selection '" + selection.name + "' names polygon " + std::to_string(polygon) + " out of range";
+  return {};
 }
 
-bool WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-               const MeshWriteOptions& options, std::string& error)
+void ValidateMeshForWrite(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals)
+{
+  const std::string problem = MeshWriteProblem(mesh, cornerNormals);
+  if (!problem.empty())
+    throw OutputError(path, problem);
+}
+
+void WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+               const MeshWriteOptions& options)
 {
   const std::string extension = LowerCaseExtension(path);
-  if (extension != ".obj" && extension != ".ply" && extension != ".glb" && extension != ".gltf")
-  {
-    error = path + ": unknown mesh file extension '" + extension + "' (use .obj, .ply, .glb or .gltf)";
-    return false;
-  }
   if (extension == ".obj")
-    return WriteObj(path, mesh, cornerNormals, options, error);
+    return WriteObj(path, mesh, cornerNormals, options);
   if (extension == ".ply")
-    return WritePly(path, mesh, cornerNormals, options.frame, error);
+    return WritePly(path, mesh, cornerNormals, options.frame);
+  if (extension != ".glb" && extension != ".gltf")
+    throw OutputError(path, "unknown mesh file extension '" + extension + "' (use .obj, .ply, .glb or .gltf)");
   MeshWriteOptions gltfOptions = options;
   gltfOptions.frame = kGltfFrame;
-  return WriteGltf(path, mesh, cornerNormals, gltfOptions, extension == ".glb", error);
+  WriteGltf(path, mesh, cornerNormals, gltfOptions, extension == ".glb");
 }
 
 bool IsGltfPath(const std::string& path)

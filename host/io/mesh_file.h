@@ -13,6 +13,7 @@
 #include <string>
 
 #include "host/core/input_error.h"
+#include "host/core/output_error.h"
 #include "host/geometry/mesh_data.h"
 #include "host/io/mesh_frame.h"
 
@@ -45,13 +46,18 @@ struct MeshWriteOptions
 
 // Checks what every writer relies on: point indices in range, UVs either
 // absent or one per polygon, exactly four corner normals per polygon, and
-// finite positions.
-bool ValidateMeshForWrite(const MeshData& mesh, std::span<const Vector> cornerNormals, std::string& error);
+// finite positions. Says what breaks the first of these, or is empty.
+std::string MeshWriteProblem(const MeshData& mesh, std::span<const Vector> cornerNormals);
+
+// Throws OutputError naming path, the file the mesh is for, and the problem
+// MeshWriteProblem finds.
+void ValidateMeshForWrite(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals);
 
 // Writes .obj, .ply, .glb or .gltf (by extension, case-insensitive) atomically.
-// cornerNormals holds four normals per polygon (corners a, b, c, d).
-bool WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-               const MeshWriteOptions& options, std::string& error);
+// cornerNormals holds four normals per polygon (corners a, b, c, d). Throws
+// OutputError naming path and what failed; the target is then untouched.
+void WriteMesh(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+               const MeshWriteOptions& options);
 
 // Reads .obj, .ply, .glb or .gltf, chosen by the extension, converted from
 // the file's frame (kGltfFrame for glTF) into host units; path must be a

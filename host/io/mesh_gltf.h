@@ -14,9 +14,10 @@ namespace qhost {
 // UVs, and 32-bit triangle indices (quads split along their a-c diagonal),
 // using one default material, optionally with options.baseColorTexture
 // embedded as PNG. binary selects GLB over .gltf. Points and normals are
-// written in options.frame (WriteMesh passes kGltfFrame). Written atomically.
-bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-               const MeshWriteOptions& options, bool binary, std::string& error);
+// written in options.frame (WriteMesh passes kGltfFrame). Written atomically;
+// throws OutputError naming path.
+void WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+               const MeshWriteOptions& options, bool binary);
 
 // Reads the triangle primitives of every mesh reachable from the default
 // scene (every mesh when there is no scene), with node transforms applied.

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <sstream>
 #include <tiny_gltf.h>
 
-#include "host/io/atomic_file.h"
 #include "host/io/gltf_buffers.h"
 #include "host/io/mesh_vertex_split.h"
 #include "host/io/png_image.h"
@@ -23,34 +21,21 @@ Vector UnitNormal(const Vector& n)
 
 } // namespace
 
-bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-               const MeshWriteOptions& options, bool binary, std::string& error)
+void WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+               const MeshWriteOptions& options, bool binary)
 {
-  if (!ValidateMeshForWrite(mesh, cornerNormals, error))
-  {
-    error = path + ": " + error;
-    return false;
-  }
+  ValidateMeshForWrite(path, mesh, cornerNormals);
   if (mesh.polygons.empty())
-  {
-    error = path + ": a glTF mesh needs at least one polygon";
-    return false;
-  }
+    throw OutputError(path, "a glTF mesh needs at least one polygon");
   const bool hasUVs = mesh.HasUVs();
   std::vector<std::uint8_t> png;
   if (options.baseColorTexture)
   {
     if (!hasUVs)
-    {
-      error = path + ": a texture needs a mesh with UVs";
-      return false;
-    }
+      throw OutputError(path, "a texture needs a mesh with UVs");
     png = EncodePng(*options.baseColorTexture);
     if (png.empty())
-    {
-      error = path + ": the base colour texture is not a valid image";
-      return false;
-    }
+      throw OutputError(path, "the base colour texture is not a valid image");
   }
 
   const SharedCorners split = SplitCornersForFloatFormats(mesh, cornerNormals);
@@ -93,10 +78,7 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
       triangles.insert(triangles.end(), {c[0], c[2], c[3]});
   }
 
-  tinygltf::Model model;
-  model.asset.version = "2.0";
-  model.asset.generator = "Quorvane";
-  model.buffers.resize(1);
+  tinygltf::Model model = NewSingleBufferModel();
   std::vector<unsigned char>& buffer = model.buffers[0].data;
 
   tinygltf::Primitive primitive;
@@ -127,7 +109,6 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
   model.materials.push_back(material);
   if (!png.empty())
     model.materials[0].pbrMetallicRoughness.baseColorTexture.index = AddPngTexture(model, buffer, png);
-  buffer.resize((buffer.size() + 3) & ~std::size_t(3), 0);
 
   tinygltf::Mesh gltfMesh;
   gltfMesh.name = options.objectName;
@@ -137,19 +118,7 @@ bool WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
   node.name = options.objectName;
   node.mesh = 0;
   model.nodes.push_back(node);
-  tinygltf::Scene scene;
-  scene.nodes.push_back(0);
-  model.scenes.push_back(scene);
-  model.defaultScene = 0;
-
-  std::ostringstream stream;
-  tinygltf::TinyGLTF writer;
-  if (!writer.WriteGltfSceneToStream(&model, stream, !binary, binary))
-  {
-    error = path + ": glTF serialisation failed";
-    return false;
-  }
-  return WriteFileAtomically(path, stream.str(), error);
+  WriteSceneOfFirstNode(path, model, binary);
 }
 
 } // namespace qhost

@@ -178,14 +178,10 @@ std::string Trimmed(std::string text)
 
 } // namespace
 
-bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-              const MeshWriteOptions& options, std::string& error)
+void WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+              const MeshWriteOptions& options)
 {
-  if (!ValidateMeshForWrite(mesh, cornerNormals, error))
-  {
-    error = path + ": " + error;
-    return false;
-  }
+  ValidateMeshForWrite(path, mesh, cornerNormals);
   // Texture coordinates and normals are shared by the corners of a point
   // that carry the same value.
   const bool hasUVs = mesh.HasUVs();
@@ -205,11 +201,9 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
   };
 
   AtomicFileWriter writer;
-  if (!writer.Open(path, error) ||
-      !writer.Append("# polygon mesh: " + std::to_string(mesh.points.size()) + " points, " +
-                       std::to_string(mesh.polygons.size()) + " polygons\no " + GroupName(options.objectName) + "\n",
-                     error))
-    return false;
+  writer.Open(path);
+  writer.Append("# polygon mesh: " + std::to_string(mesh.points.size()) + " points, " +
+                std::to_string(mesh.polygons.size()) + " polygons\no " + GroupName(options.objectName) + "\n");
   const auto points = [&](std::string& text, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i)
     {
@@ -256,10 +250,11 @@ bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
       text += '\n';
     }
   };
-  return AppendInChunks(writer, mesh.points.size(), points, error) &&
-         AppendInChunks(writer, uvs.firstSlot.size(), textureCoordinates, error) &&
-         AppendInChunks(writer, normals.firstSlot.size(), normalLines, error) &&
-         AppendInChunks(writer, mesh.polygons.size(), faces, error) && writer.Commit(error);
+  AppendInChunks(writer, mesh.points.size(), points);
+  AppendInChunks(writer, uvs.firstSlot.size(), textureCoordinates);
+  AppendInChunks(writer, normals.firstSlot.size(), normalLines);
+  AppendInChunks(writer, mesh.polygons.size(), faces);
+  writer.Commit();
 }
 
 MeshData ParseObj(std::span<const std::uint8_t> bytes, const std::string& name)

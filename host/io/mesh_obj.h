@@ -14,8 +14,8 @@ namespace qhost {
 
 // Writes v, vt (when the mesh has UVs), vn and v/vt/vn faces, atomically;
 // points and normals in options.frame.
-bool WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-              const MeshWriteOptions& options, std::string& error);
+void WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+              const MeshWriteOptions& options);
 
 // Triangles and quads are kept, larger polygons are fan-triangulated. Every
 // group or object name becomes a selection (names of a multi-name "g" line

@@ -57,14 +57,10 @@ constexpr std::size_t kMaxFaceCorners = 65536;
 
 } // namespace
 
-bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-              const MeshFileFrame& frame, std::string& error)
+void WritePly(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+              const MeshFileFrame& frame)
 {
-  if (!ValidateMeshForWrite(mesh, cornerNormals, error))
-  {
-    error = path + ": " + error;
-    return false;
-  }
+  ValidateMeshForWrite(path, mesh, cornerNormals);
   const bool hasUVs = mesh.HasUVs();
   std::string header = "ply\nformat binary_little_endian 1.0\ncomment polygon mesh, one vertex per point";
   header += hasUVs ? ", UVs per face corner\n" : "\n";
@@ -109,9 +105,11 @@ bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vec
     }
   };
   AtomicFileWriter writer;
-  return writer.Open(path, error) && writer.Append(header, error) &&
-         AppendInChunks(writer, mesh.points.size(), vertices, error) &&
-         AppendInChunks(writer, mesh.polygons.size(), faces, error) && writer.Commit(error);
+  writer.Open(path);
+  writer.Append(header);
+  AppendInChunks(writer, mesh.points.size(), vertices);
+  AppendInChunks(writer, mesh.polygons.size(), faces);
+  writer.Commit();
 }
 
 MeshData ParsePly(std::span<const std::uint8_t> bytes, const std::string& name)

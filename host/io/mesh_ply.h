@@ -18,8 +18,8 @@ namespace qhost {
 // Vertex properties x y z nx ny nz; faces as "list uchar int vertex_indices"
 // and, when the mesh has UVs, "list uchar float texcoord" (u v per corner);
 // points and normals in frame. Written atomically.
-bool WritePly(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
-              const MeshFileFrame& frame, std::string& error);
+void WritePly(const std::string& path, const MeshData& mesh, std::span<const Vector> cornerNormals,
+              const MeshFileFrame& frame);
 
 // Reads vertex x y z (any numeric type), optional s t / u v / texture_u
 // texture_v, face vertex_indices (or vertex_index) and optional face texcoord

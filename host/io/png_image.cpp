@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <png.h>
+#include <stdexcept>
 
 #include "host/core/png_decode.h"
 #include "host/core/png_session.h"
@@ -51,58 +52,48 @@ Float SrgbEncode(Float linear)
   return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1.0 / 2.4) - 0.055;
 }
 
-bool ValidateShape(Int32 width, Int32 height, Int32 channels, Int32 bitDepth, std::string& error)
+// What keeps an image of this shape from being made or stored; empty when
+// nothing does.
+std::string ShapeProblem(Int32 width, Int32 height, Int32 channels, Int32 bitDepth)
 {
   if (channels != 3 && channels != 4)
-  {
-    error = "image has " + std::to_string(channels) + " channels; 3 or 4 are supported";
-    return false;
-  }
+    return "image has " + std::to_string(channels) + " channels; 3 or 4 are supported";
   if (bitDepth != 8 && bitDepth != 16)
-  {
-    error = "image bit depth " + std::to_string(bitDepth) + " is not 8 or 16";
-    return false;
-  }
+    return "image bit depth " + std::to_string(bitDepth) + " is not 8 or 16";
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
       std::int64_t(width) * height > kMaxImagePixels)
-  {
-    error = "image size " + std::to_string(width) + "x" + std::to_string(height) +
-            " is outside the supported range";
-    return false;
-  }
-  return true;
+    return "image size " + std::to_string(width) + "x" + std::to_string(height) + " is outside the supported range";
+  return {};
+}
+
+// The same for an image in memory, whose samples must also fit its shape.
+std::string ImageProblem(const Image& image)
+{
+  std::string problem = ShapeProblem(image.width, image.height, image.channels, image.bitDepth);
+  if (!problem.empty())
+    return problem;
+  const std::size_t expected = static_cast<std::size_t>(image.width) * image.height * image.channels;
+  if (image.samples.size() != expected)
+    return "image has " + std::to_string(image.samples.size()) + " samples, expected " + std::to_string(expected);
+  if (image.bitDepth == 8 && std::any_of(image.samples.begin(), image.samples.end(), [](auto s) { return s > 255; }))
+    return "8-bit image holds samples above 255";
+  return {};
 }
 
 } // namespace
 
-bool MakeImage(Int32 width, Int32 height, Int32 channels, Int32 bitDepth, Image& image, std::string& error)
+Image MakeImage(Int32 width, Int32 height, Int32 channels, Int32 bitDepth)
 {
-  if (!ValidateShape(width, height, channels, bitDepth, error))
-    return false;
+  const std::string problem = ShapeProblem(width, height, channels, bitDepth);
+  if (!problem.empty())
+    throw std::runtime_error(problem);
+  Image image;
   image.width = width;
   image.height = height;
   image.channels = channels;
   image.bitDepth = bitDepth;
   image.samples.assign(static_cast<std::size_t>(width) * height * channels, 0);
-  return true;
-}
-
-bool ValidateImage(const Image& image, std::string& error)
-{
-  if (!ValidateShape(image.width, image.height, image.channels, image.bitDepth, error))
-    return false;
-  const std::size_t expected = static_cast<std::size_t>(image.width) * image.height * image.channels;
-  if (image.samples.size() != expected)
-  {
-    error = "image has " + std::to_string(image.samples.size()) + " samples, expected " + std::to_string(expected);
-    return false;
-  }
-  if (image.bitDepth == 8 && std::any_of(image.samples.begin(), image.samples.end(), [](auto s) { return s > 255; }))
-  {
-    error = "8-bit image holds samples above 255";
-    return false;
-  }
-  return true;
+  return image;
 }
 
 Image ReadPng(const std::string& path)
@@ -112,8 +103,7 @@ Image ReadPng(const std::string& path)
 
 std::vector<std::uint8_t> EncodePng(const Image& image)
 {
-  std::string error;
-  if (!ValidateImage(image, error))
+  if (!ImageProblem(image).empty())
     return {};
 
   const std::size_t bytesPerSample = image.bitDepth == 16 ? 2 : 1;
@@ -140,20 +130,15 @@ std::vector<std::uint8_t> EncodePng(const Image& image)
   return encoded;
 }
 
-bool WritePng(const std::string& path, const Image& image, std::string& error)
+void WritePng(const std::string& path, const Image& image)
 {
-  if (!ValidateImage(image, error))
-  {
-    error = path + ": " + error;
-    return false;
-  }
+  const std::string problem = ImageProblem(image);
+  if (!problem.empty())
+    throw OutputError(path, problem);
   const std::vector<std::uint8_t> encoded = EncodePng(image);
   if (encoded.empty())
-  {
-    error = path + ": PNG encoding failed";
-    return false;
-  }
-  return WriteFileAtomically(path, encoded, error);
+    throw OutputError(path, "PNG encoding failed");
+  WriteFileAtomically(path, encoded);
 }
 
 std::uint8_t LinearToSrgb8(Float linear)

@@ -10,20 +10,20 @@
 
 namespace qhost {
 
-// A zero-filled image, or false when the shape is not one we support.
-bool MakeImage(Int32 width, Int32 height, Int32 channels, Int32 bitDepth, Image& image, std::string& error);
-
-// True when the shape is supported, within the limits, and samples has the
-// right size and range.
-bool ValidateImage(const Image& image, std::string& error);
+// A zero-filled image; throws std::runtime_error saying why when the shape
+// (3 or 4 channels, 8 or 16 bits, within kMaxImageSide and kMaxImagePixels)
+// is not one we support.
+Image MakeImage(Int32 width, Int32 height, Int32 channels, Int32 bitDepth);
 
 // Reads a PNG file (see DecodePng); throws InputError naming the file.
 Image ReadPng(const std::string& path);
 
-// Writes atomically (see WriteFileAtomically).
-bool WritePng(const std::string& path, const Image& image, std::string& error);
+// Writes atomically (see WriteFileAtomically); throws OutputError naming path,
+// also when the image's shape or samples cannot be stored.
+void WritePng(const std::string& path, const Image& image);
 
-// The PNG file content in memory; empty when the image is invalid.
+// The PNG file content in memory; empty when the image's shape or samples
+// cannot be stored.
 std::vector<std::uint8_t> EncodePng(const Image& image);
 
 // Linear light in [0, 1] (clamped, NaN as 0) to the sRGB transfer curve.

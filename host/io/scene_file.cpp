@@ -23,7 +23,7 @@ DocumentPtr LoadSceneFile(const std::string& path)
   }
 }
 
-bool SaveSceneFile(const std::string& path, const BaseDocument& doc, std::string& error)
+void SaveSceneFile(const std::string& path, const BaseDocument& doc)
 {
   std::string text;
   try
@@ -32,10 +32,10 @@ bool SaveSceneFile(const std::string& path, const BaseDocument& doc, std::string
   }
   catch (const std::exception& e)
   {
-    error = path + ": could not encode the scene: " + e.what();
-    return false;
+    // The encoder's message names the value; the file it was for is added here.
+    throw OutputError(path, std::string("could not encode the scene: ") + e.what());
   }
-  return WriteFileAtomically(path, text, error);
+  WriteFileAtomically(path, text);
 }
 
 } // namespace qhost

@@ -29,7 +29,7 @@ DocumentPtr LoadSceneFile(const std::string& path);
 
 // The document as scene JSON.
 std::string WriteScene(const BaseDocument& doc);
-// Writes the scene completely or not at all.
-bool SaveSceneFile(const std::string& path, const BaseDocument& doc, std::string& error);
+// Writes the scene completely or not at all; throws OutputError naming path.
+void SaveSceneFile(const std::string& path, const BaseDocument& doc);
 
 } // namespace qhost

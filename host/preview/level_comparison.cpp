@@ -2,21 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "host/preview/mesh_preview.h"
 
 namespace qhost {
 namespace {
-
-Image Render(const TriangleMesh& mesh, const PreviewOptions& options, std::vector<std::uint8_t>* coverage = nullptr)
-{
-  Image picture;
-  std::string error;
-  if (!RenderTrianglePreview(mesh, options, picture, error, coverage))
-    throw std::runtime_error("level comparison: " + error);
-  return picture;
-}
 
 // Sum of |a - b| over the covered pixels' channels, divided by the channels.
 double DifferenceSum(const Image& a, const Image& b, const std::vector<std::uint8_t>& covered)
@@ -44,9 +34,7 @@ LevelShadingComparison CompareLevelShading(const TriangleMesh& detailed, const T
 {
   constexpr Int32 kViews = Int32(std::size(kAllSidesViews));
   LevelShadingComparison result;
-  std::string error;
-  if (!MakeImage(viewSize * kViews, viewSize * 3, 3, 8, result.picture, error))
-    throw std::runtime_error("level comparison: " + error);
+  result.picture = MakeImage(viewSize * kViews, viewSize * 3, 3, 8);
   PreviewOptions options;
   options.width = options.height = viewSize;
   options.frame = BoundingBox(detailed);
@@ -59,14 +47,14 @@ LevelShadingComparison CompareLevelShading(const TriangleMesh& detailed, const T
     std::vector<std::uint8_t> covered, lightCovered;
     PreviewOptions occluded = options;
     occluded.occlusionMap = &occlusionMap;
-    const Image reference = Render(detailed, occluded, &covered);
-    const Image bare = Render(light, options, &lightCovered);
+    const Image reference = RenderTrianglePreview(detailed, occluded, &covered);
+    const Image bare = RenderTrianglePreview(light, options, &lightCovered);
     for (std::size_t i = 0; i < covered.size(); ++i)
       covered[i] &= lightCovered[i];
     PreviewOptions mapped = options;
     mapped.normalMap = &normalMap;
     mapped.occlusionMap = &occlusionMap;
-    const Image withTheMaps = Render(light, mapped);
+    const Image withTheMaps = RenderTrianglePreview(light, mapped);
     withMaps += DifferenceSum(withTheMaps, reference, covered);
     withoutMaps += DifferenceSum(bare, reference, covered);
     pixels += double(std::count(covered.begin(), covered.end(), 1));

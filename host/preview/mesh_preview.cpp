@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -207,11 +208,9 @@ private:
 
 } // namespace
 
-bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options,
-                       Image& picture, std::string& error)
+Image RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options)
 {
-  if (!MakeImage(options.width, options.height, 3, 8, picture, error))
-    return false;
+  Image picture = MakeImage(options.width, options.height, 3, 8);
   const ViewSetup view = SetupView(options.view);
   const Camera camera = FitCamera(
     options.frame ? *options.frame : PointBounds(mesh),
@@ -237,20 +236,16 @@ bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNorma
       raster.Triangle(corner[0], corner[2], corner[3]);
   }
   raster.CopyTo(picture);
-  return true;
+  return picture;
 }
 
-bool RenderTrianglePreview(const TriangleMesh& mesh, const PreviewOptions& options, Image& picture,
-                           std::string& error, std::vector<std::uint8_t>* coverage)
+Image RenderTrianglePreview(const TriangleMesh& mesh, const PreviewOptions& options,
+                            std::vector<std::uint8_t>* coverage)
 {
-  if (!MakeImage(options.width, options.height, 3, 8, picture, error))
-    return false;
+  Image picture = MakeImage(options.width, options.height, 3, 8);
   const bool hasUVs = mesh.HasUVs();
   if (options.normalMap && (!hasUVs || mesh.tangents.empty()))
-  {
-    error = "a normal map needs a mesh with UVs and tangents";
-    return false;
-  }
+    throw std::invalid_argument("a normal map needs a mesh with UVs and tangents");
   const ViewSetup view = SetupView(options.view);
   const Camera camera = FitCamera(
     options.frame ? *options.frame : BoundingBox(mesh),
@@ -279,33 +274,27 @@ bool RenderTrianglePreview(const TriangleMesh& mesh, const PreviewOptions& optio
   raster.CopyTo(picture);
   if (coverage)
     *coverage = raster.Coverage();
-  return true;
+  return picture;
 }
 
-bool RenderMeshViewStrip(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options,
-                         Image& picture, std::string& error)
+Image RenderMeshViewStrip(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options)
 {
   constexpr PreviewView kViews[] = {PreviewView::FrontRight, PreviewView::BackLeft, PreviewView::Top};
   constexpr Int32 kViewCount = 3;
   if (options.width > std::numeric_limits<Int32>::max() / kViewCount)
-  {
-    error = "a strip of three views " + std::to_string(options.width) + " pixels wide each is too wide";
-    return false;
-  }
-  if (!MakeImage(options.width * kViewCount, options.height, 3, 8, picture, error))
-    return false;
+    throw std::runtime_error("a strip of three views " + std::to_string(options.width) +
+                             " pixels wide each is too wide");
+  Image picture = MakeImage(options.width * kViewCount, options.height, 3, 8);
   for (Int32 k = 0; k < kViewCount; ++k)
   {
     PreviewOptions one = options;
     one.view = kViews[k];
-    Image view;
-    if (!RenderMeshPreview(mesh, cornerNormals, one, view, error))
-      return false;
+    const Image view = RenderMeshPreview(mesh, cornerNormals, one);
     for (Int32 y = 0; y < view.height; ++y)
       std::copy_n(view.samples.begin() + std::ptrdiff_t(y) * view.width * 3, size_t(view.width) * 3,
                   picture.samples.begin() + (std::ptrdiff_t(y) * picture.width + std::ptrdiff_t(k) * view.width) * 3);
   }
-  return true;
+  return picture;
 }
 
 } // namespace qhost

@@ -49,20 +49,21 @@ struct PreviewOptions
   std::optional<std::pair<Vector, Vector>> frame;
 };
 
-// Renders mesh seen from options.view; cornerNormals has 4 per polygon. False with a message for a picture size the host cannot make.
-bool RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options,
-                       Image& picture, std::string& error);
+// Renders mesh seen from options.view; cornerNormals has 4 per polygon.
+// Throws std::runtime_error for a picture size the host cannot make.
+Image RenderMeshPreview(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options);
 
 // Renders an indexed triangle mesh with its vertex normals, UVs and, when
 // the options give maps, its tangents. coverage, when given, receives one
-// byte per pixel: 1 where the mesh shows. False with a message for a picture
-// size the host cannot make or a normal map without tangents.
-bool RenderTrianglePreview(const TriangleMesh& mesh, const PreviewOptions& options, Image& picture,
-                           std::string& error, std::vector<std::uint8_t>* coverage = nullptr);
+// byte per pixel: 1 where the mesh shows. Throws for a picture size the host
+// cannot make (std::runtime_error) or a normal map without tangents
+// (std::invalid_argument).
+Image RenderTrianglePreview(const TriangleMesh& mesh, const PreviewOptions& options,
+                            std::vector<std::uint8_t>* coverage = nullptr);
 
 // The front-right, back-left and top views side by side in one picture three
-// times options.width wide (options.view is not used).
-bool RenderMeshViewStrip(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options,
-                         Image& picture, std::string& error);
+// times options.width wide (options.view is not used); throws
+// std::runtime_error when that picture cannot be made.
+Image RenderMeshViewStrip(const MeshData& mesh, std::span<const Vector> cornerNormals, const PreviewOptions& options);
 
 } // namespace qhost

@@ -89,9 +89,7 @@ TEST_F(TextureCliTest, RockTexturesAreSolidByDefaultAndUvOnRequest)
 // The embedded texture as an image of our own (RGBA, 8 bits).
 Image ToImage(const tinygltf::Image& embedded)
 {
-  Image image;
-  std::string error;
-  EXPECT_TRUE(MakeImage(embedded.width, embedded.height, 4, 8, image, error)) << error;
+  Image image = MakeImage(embedded.width, embedded.height, 4, 8);
   image.samples.assign(embedded.image.begin(), embedded.image.end());
   return image;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "host/core/node_factory.h"
@@ -42,10 +43,7 @@ Image Bake(BaseShader& shader, const SurfaceTexels* solid)
     options.positions = solid->points;
     options.normals = solid->normals;
   }
-  Image image;
-  std::string error;
-  EXPECT_TRUE(BakeShaderTexture(shader, nullptr, options, image, error)) << error;
-  return image;
+  return BakeShaderTexture(shader, nullptr, options);
 }
 
 // The shader baked over a cube's six UV islands with both projections.
@@ -135,10 +133,8 @@ TEST(SolidProjection, PositionsThatDoNotMatchTheImageAreRefused)
   options.width = options.height = 4;
   options.positions = positions;
   options.normals = positions;
-  Image image;
-  std::string error;
-  EXPECT_FALSE(BakeShaderTexture(*shader, nullptr, options, image, error));
-  EXPECT_NE(error.find("positions"), std::string::npos) << error;
+  EXPECT_THAT([&] { BakeShaderTexture(*shader, nullptr, options); },
+              ::testing::ThrowsMessage<std::invalid_argument>(::testing::HasSubstr("positions")));
   EXPECT_EQ(shader->GetRenderInitCount(), 0) << "refused before the shader was prepared";
 }
 

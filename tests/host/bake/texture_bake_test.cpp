@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "host/shading/shading_test_support.h"
@@ -34,10 +35,7 @@ Image Bake(BaseShader& shader, Int32 threads, TextureKind kind, Int32 size = 64)
   options.height = size + 3;
   options.threads = threads;
   options.kind = kind;
-  Image image;
-  std::string error;
-  EXPECT_TRUE(BakeShaderTexture(shader, nullptr, options, image, error)) << error;
-  return image;
+  return BakeShaderTexture(shader, nullptr, options);
 }
 
 TEST(TextureBake, EightThreadsGiveTheBytesOfOne)
@@ -75,15 +73,14 @@ TEST(TextureBake, CancellingStillReleasesTheShader)
   options.threads = 1;
   int calls = 0;
   options.progress = [&calls](Float) { return ++calls < 2; };
-  Image image;
-  std::string error;
-  EXPECT_FALSE(BakeShaderTexture(*shader, nullptr, options, image, error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_THAT([&] { BakeShaderTexture(*shader, nullptr, options); },
+              ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("cancelled")));
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(shader->GetRenderInitCount(), 0);
 
   options.width = 0;
-  EXPECT_FALSE(BakeShaderTexture(*shader, nullptr, options, image, error));
+  EXPECT_THAT([&] { BakeShaderTexture(*shader, nullptr, options); },
+              ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("size")));
 }
 
 TEST(TextureBake, MaterialChannelsBakeTheirShader)
@@ -92,15 +89,14 @@ TEST(TextureBake, MaterialChannelsBakeTheirShader)
   BaseMaterial* material = BaseMaterial::Alloc(Mmaterial);
   TextureBakeOptions options;
   options.width = options.height = 4;
-  Image image;
-  std::string error;
-  EXPECT_FALSE(BakeMaterialChannel(*material, CHANNEL_COLOR, options, image, error));
-  EXPECT_FALSE(BakeMaterialChannel(*material, 3, options, image, error));
+  EXPECT_THAT([&] { BakeMaterialChannel(*material, CHANNEL_COLOR, options); },
+              ::testing::ThrowsMessage<std::invalid_argument>(::testing::HasSubstr("holds no shader")));
+  EXPECT_THAT([&] { BakeMaterialChannel(*material, 3, options); },
+              ::testing::ThrowsMessage<std::invalid_argument>(::testing::HasSubstr("no channel 3")));
   BaseShader* shader = test::ConstantShader(Vector(1.0));
   material->InsertShader(shader, nullptr);
   material->GetDataInstance()->SetLink(MATERIAL_COLOR_SHADER, shader);
-  ASSERT_TRUE(BakeMaterialChannel(*material, CHANNEL_COLOR, options, image, error)) << error;
-  EXPECT_EQ(image.samples, std::vector<std::uint16_t>(4 * 4 * 3, 255));
+  EXPECT_EQ(BakeMaterialChannel(*material, CHANNEL_COLOR, options).samples, std::vector<std::uint16_t>(4 * 4 * 3, 255));
   BaseMaterial::Free(material);
 }
 
@@ -158,9 +154,7 @@ TEST_F(QuorvaneShaderTest, DefaultShaderBakesAVariedGreyImage)
     options.width = options.height = 96;
     options.threads = 8;
     options.kind = mode == 0 ? TextureKind::Color : TextureKind::Height;
-    Image image;
-    std::string error;
-    ASSERT_TRUE(BakeMaterialChannel(*material, CHANNEL_COLOR, options, image, error)) << error;
+    const Image image = BakeMaterialChannel(*material, CHANNEL_COLOR, options);
     EXPECT_EQ(shader->GetRenderInitCount(), 0);
     std::uint16_t lo = 65535, hi = 0;
     for (size_t i = 0; i < image.samples.size(); i += 3)
@@ -173,9 +167,7 @@ TEST_F(QuorvaneShaderTest, DefaultShaderBakesAVariedGreyImage)
     }
     EXPECT_LT(lo + 8, hi) << "mode " << mode;
     options.threads = 1;
-    Image single;
-    ASSERT_TRUE(BakeMaterialChannel(*material, CHANNEL_COLOR, options, single, error)) << error;
-    EXPECT_EQ(single.samples, image.samples) << "mode " << mode;
+    EXPECT_EQ(BakeMaterialChannel(*material, CHANNEL_COLOR, options).samples, image.samples) << "mode " << mode;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "host/geometry/primitives.h"
@@ -21,8 +22,7 @@ using test::IsConsistentlyWound;
 MeshData SubdivideOrFail(const MeshData& in, const SubdivideOptions& options)
 {
   MeshData out;
-  std::string error;
-  EXPECT_TRUE(Subdivide(in, options, out, error)) << error;
+  Subdivide(in, options, out);
   return out;
 }
 
@@ -251,9 +251,8 @@ TEST(SubdivideLimits, RefusesResultsAboveTheLimit)
   EXPECT_GT(AvailableMemoryBytes(), 0u);
 
   MeshData out = MakePyramid();
-  std::string error;
-  EXPECT_FALSE(Subdivide(cube, Smooth(14), out, error));
-  EXPECT_NE(error.find("limit"), std::string::npos) << error;
+  EXPECT_THAT([&] { Subdivide(cube, Smooth(14), out); },
+              ::testing::ThrowsMessage<std::length_error>(::testing::HasSubstr("limit")));
   EXPECT_EQ(out.points.size(), MakePyramid().points.size());
 }
 
@@ -275,20 +274,27 @@ TEST(SubdivideLimits, NegativeAndZeroLevelsCopy)
 TEST(SubdivideLimits, InPlaceSubdivision)
 {
   MeshData mesh = MakeCube(Vector(1.0), 1, 1, 1);
-  std::string error;
-  ASSERT_TRUE(Subdivide(mesh, Smooth(2), mesh, error)) << error;
+  Subdivide(mesh, Smooth(2), mesh);
   EXPECT_EQ(mesh.polygons.size(), 96u);
   EXPECT_TRUE(IsClosed(mesh));
 }
 
 TEST(SubdivideLimits, BrokenInputIsRefusedWithAMessage)
 {
-  auto refuse = [](const MeshData& mesh, const SubdivideOptions& options) {
-    MeshData out;
-    std::string error;
-    EXPECT_FALSE(Subdivide(mesh, options, out, error));
-    EXPECT_FALSE(error.empty());
-    return error;
+  // The message of the refusal; out is left as it was.
+  auto refuse = [](const MeshData& mesh, const SubdivideOptions& options) -> std::string {
+    MeshData out = MakePyramid();
+    try
+    {
+      Subdivide(mesh, options, out);
+    }
+    catch (const std::invalid_argument& e)
+    {
+      EXPECT_EQ(out.polygons, MakePyramid().polygons);
+      return e.what();
+    }
+    ADD_FAILURE() << "subdivided without a refusal";
+    return {};
   };
   MeshData outOfRange = MakePyramid();
   outOfRange.polygons[2].b = 9;

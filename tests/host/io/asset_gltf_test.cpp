@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <limits>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
@@ -13,6 +14,9 @@ namespace qhost {
 namespace {
 
 using testing::ScratchFolder;
+using ::testing::ThrowsMessage;
+using ::testing::HasSubstr;
+using ::testing::AllOf;
 
 // One triangle in host units (centimetres), with a tangent frame.
 TriangleMesh Triangle(float size)
@@ -40,8 +44,7 @@ TEST(AssetGlb, PositionsAreMetresAndTangentsKeepTheirHandedness)
   ScratchFolder folder;
   const TriangleMesh full = Triangle(250.0f), light = Triangle(200.0f);
   const AssetLevel levels[] = {{&full, 0.5, {}}, {&light, 0.1, {}}};
-  std::string error;
-  ASSERT_TRUE(WriteAssetGlb(folder.File("a.glb"), levels, {}, "a", error)) << error;
+  WriteAssetGlb(folder.File("a.glb"), levels, {}, "a");
   const tinygltf::Model model = Load(folder.File("a.glb"));
   ASSERT_EQ(model.meshes.size(), 2u);
   const tinygltf::Primitive& primitive = model.meshes[0].primitives[0];
@@ -76,13 +79,10 @@ TEST(AssetGlb, LevelsItCannotWriteAreRefusedAndTheTargetIsKept)
     {&outOfRange, 0.5, {}}, {&noTangents, 0.5, png}, {&infinite, 0.5, {}}, {nullptr, 0.5, {}}};
   for (const AssetLevel& level : refused)
   {
-    std::string error;
-    EXPECT_FALSE(WriteAssetGlb(path, std::span(&level, 1), {}, "a", error));
-    EXPECT_NE(error.find(path), std::string::npos) << error;
-    EXPECT_NE(error.find("level 0"), std::string::npos) << error;
+    EXPECT_THAT([&] { WriteAssetGlb(path, std::span(&level, 1), {}, "a"); },
+                ThrowsMessage<OutputError>(AllOf(HasSubstr(path), HasSubstr("level 0"))));
   }
-  std::string error;
-  EXPECT_FALSE(WriteAssetGlb(path, {}, {}, "a", error));
+  EXPECT_THROW(WriteAssetGlb(path, {}, {}, "a"), OutputError);
   std::ifstream kept(path);
   std::string content;
   kept >> content;

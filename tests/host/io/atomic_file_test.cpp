@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -17,6 +18,8 @@ namespace {
 using testing::ReadText;
 using testing::ScratchFolder;
 using testing::WriteText;
+using ::testing::ThrowsMessage;
+using ::testing::HasSubstr;
 
 std::size_t EntryCount(const std::string& folder)
 {
@@ -28,8 +31,7 @@ TEST(AtomicFileTest, WritesExactBytesIncludingZeros)
 {
   ScratchFolder folder;
   const std::vector<std::uint8_t> bytes = {0, 1, 2, 255, 0, 10, 13};
-  std::string error;
-  ASSERT_TRUE(WriteFileAtomically(folder.File("out.bin"), bytes, error)) << error;
+  WriteFileAtomically(folder.File("out.bin"), bytes);
   EXPECT_EQ(ReadFileBytes(folder.File("out.bin"), 1024), bytes);
   EXPECT_EQ(EntryCount(folder.Path()), 1u) << "temporary file left behind";
 }
@@ -47,8 +49,7 @@ TEST(AtomicFileTest, ThreadsWritingAtOnceEachGetTheirOwnFile)
       for (int f = 0; f < kFiles; ++f)
       {
         const std::string name = folder.File("t" + std::to_string(t) + "_" + std::to_string(f) + ".bin");
-        std::string error;
-        EXPECT_TRUE(WriteFileAtomically(name, std::vector<std::uint8_t>(100 + f, std::uint8_t(t)), error)) << error;
+        WriteFileAtomically(name, std::vector<std::uint8_t>(100 + f, std::uint8_t(t)));
       }
     });
   for (std::thread& thread : threads)
@@ -72,8 +73,7 @@ TEST(AtomicFileTest, ReplacingKeepsTheExistingFilesPermissions)
   const std::string path = folder.File("out.txt");
   WriteText(path, "old content that is longer than the new one");
   ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
-  std::string error;
-  ASSERT_TRUE(WriteFileAtomically(path, std::string("new"), error)) << error;
+  WriteFileAtomically(path, std::string("new"));
   EXPECT_EQ(ReadText(path), "new");
   EXPECT_EQ(ModeOf(path), 0600u);
   EXPECT_EQ(EntryCount(folder.Path()), 1u);
@@ -83,10 +83,8 @@ TEST(AtomicFileTest, NewFilesGetTheUsualModeUnderTheUmask)
 {
   ScratchFolder folder;
   const mode_t previous = ::umask(022);
-  std::string error;
-  const bool written = WriteFileAtomically(folder.File("new.txt"), std::string("x"), error);
+  EXPECT_NO_THROW(WriteFileAtomically(folder.File("new.txt"), std::string("x")));
   ::umask(previous);
-  ASSERT_TRUE(written) << error;
   EXPECT_EQ(ModeOf(folder.File("new.txt")), 0644u);
 }
 
@@ -95,31 +93,29 @@ TEST(AtomicFileTest, ASymbolicLinkIsFollowedAndStaysALink)
   ScratchFolder folder;
   WriteText(folder.File("real.txt"), "old");
   std::filesystem::create_symlink(folder.File("real.txt"), folder.File("link.txt"));
-  std::string error;
-  ASSERT_TRUE(WriteFileAtomically(folder.File("link.txt"), std::string("new"), error)) << error;
+  WriteFileAtomically(folder.File("link.txt"), std::string("new"));
   EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.txt")));
   EXPECT_EQ(ReadText(folder.File("real.txt")), "new");
 
   std::filesystem::create_symlink(folder.File("gone.txt"), folder.File("dangling.txt"));
-  EXPECT_FALSE(WriteFileAtomically(folder.File("dangling.txt"), std::string("x"), error));
-  EXPECT_NE(error.find("symbolic link to a missing file"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteFileAtomically(folder.File("dangling.txt"), std::string("x")); },
+              ThrowsMessage<OutputError>(HasSubstr("symbolic link to a missing file")));
   EXPECT_FALSE(std::filesystem::exists(folder.File("gone.txt")));
 }
 
 TEST(AtomicFileTest, OnlyRegularFilesWithOneNameAreReplaced)
 {
   ScratchFolder folder;
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomically("/dev/null", std::string("x"), error));
-  EXPECT_NE(error.find("/dev/null: is a device; only regular files are replaced"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteFileAtomically("/dev/null", std::string("x")); },
+              ThrowsMessage<OutputError>(HasSubstr("/dev/null: is a device; only regular files are replaced")));
   ASSERT_EQ(::mkfifo(folder.File("pipe").c_str(), 0600), 0);
-  EXPECT_FALSE(WriteFileAtomically(folder.File("pipe"), std::string("x"), error));
-  EXPECT_NE(error.find("is a FIFO"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteFileAtomically(folder.File("pipe"), std::string("x")); },
+              ThrowsMessage<OutputError>(HasSubstr("is a FIFO")));
 
   WriteText(folder.File("a.txt"), "shared");
   std::filesystem::create_hard_link(folder.File("a.txt"), folder.File("b.txt"));
-  EXPECT_FALSE(WriteFileAtomically(folder.File("a.txt"), std::string("x"), error));
-  EXPECT_NE(error.find("has 2 hard links"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteFileAtomically(folder.File("a.txt"), std::string("x")); },
+              ThrowsMessage<OutputError>(HasSubstr("has 2 hard links")));
   EXPECT_EQ(ReadText(folder.File("b.txt")), "shared");
   EXPECT_EQ(EntryCount(folder.Path()), 3u) << "temporary file left behind";
 }
@@ -128,8 +124,7 @@ TEST(AtomicFileTest, LongFileNamesWork)
 {
   ScratchFolder folder;
   const std::string path = folder.File(std::string(250, 'n') + ".obj");
-  std::string error;
-  ASSERT_TRUE(WriteFileAtomically(path, std::string("x"), error)) << error;
+  WriteFileAtomically(path, std::string("x"));
   EXPECT_EQ(ReadText(path), "x");
   EXPECT_EQ(EntryCount(folder.Path()), 1u);
 }
@@ -138,11 +133,10 @@ TEST(OutputGroupTest, OutputsAppearTogetherOnCommitOrNotAtAll)
 {
   ScratchFolder folder;
   WriteText(folder.File("kept.txt"), "old");
-  std::string error;
   {
     OutputGroup outputs;
-    ASSERT_TRUE(WriteFileAtomically(folder.File("kept.txt"), std::string("new"), error)) << error;
-    ASSERT_TRUE(WriteFileAtomically(folder.File("other.txt"), std::string("other"), error)) << error;
+    WriteFileAtomically(folder.File("kept.txt"), std::string("new"));
+    WriteFileAtomically(folder.File("other.txt"), std::string("other"));
     EXPECT_EQ(ReadText(folder.File("kept.txt")), "old");
     EXPECT_FALSE(std::filesystem::exists(folder.File("other.txt")));
     // Leaving without Commit: a later step of the run failed.
@@ -151,8 +145,8 @@ TEST(OutputGroupTest, OutputsAppearTogetherOnCommitOrNotAtAll)
   EXPECT_EQ(EntryCount(folder.Path()), 1u) << "temporary file left behind";
   {
     OutputGroup outputs;
-    ASSERT_TRUE(WriteFileAtomically(folder.File("kept.txt"), std::string("new"), error)) << error;
-    ASSERT_TRUE(WriteFileAtomically(folder.File("other.txt"), std::string("other"), error)) << error;
+    WriteFileAtomically(folder.File("kept.txt"), std::string("new"));
+    WriteFileAtomically(folder.File("other.txt"), std::string("other"));
     outputs.Commit();
   }
   EXPECT_EQ(ReadText(folder.File("kept.txt")), "new");
@@ -168,9 +162,8 @@ TEST(OutputGroupDeathTest, ASignalRemovesTheTemporariesAndSaysSo)
     {
       RemoveTemporariesOnSignal();
       OutputGroup outputs;
-      std::string error;
-      if (WriteFileAtomically(path, std::string("half"), error))
-        std::raise(SIGTERM);
+      WriteFileAtomically(path, std::string("half"));
+      std::raise(SIGTERM);
       std::exit(0);
     },
     ::testing::ExitedWithCode(128 + SIGTERM), "quorvane: terminated; unfinished outputs were removed");
@@ -181,9 +174,7 @@ TEST(AtomicFileTest, MissingFolderFailsWithoutCreatingAnything)
 {
   ScratchFolder folder;
   const std::string path = folder.File("missing/out.txt");
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomically(path, std::string("x"), error));
-  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteFileAtomically(path, std::string("x")); }, ThrowsMessage<OutputError>(HasSubstr(path)));
   EXPECT_EQ(EntryCount(folder.Path()), 0u);
 }
 
@@ -193,9 +184,8 @@ TEST(AtomicFileTest, AFolderIsNeverReplaced)
   const std::string target = folder.File("target");
   std::filesystem::create_directory(target);
   WriteText(target + "/kept.txt", "kept");
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomically(target, std::string("new"), error));
-  EXPECT_NE(error.find("is a directory; only regular files are replaced"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteFileAtomically(target, std::string("new")); },
+              ThrowsMessage<OutputError>(HasSubstr("is a directory; only regular files are replaced")));
   EXPECT_TRUE(std::filesystem::is_directory(target));
   EXPECT_EQ(ReadText(target + "/kept.txt"), "kept");
   EXPECT_EQ(EntryCount(folder.Path()), 1u) << "temporary file left behind";
@@ -209,16 +199,14 @@ TEST(AtomicFileTest, ReadOnlyFolderKeepsOldFile)
   const std::string path = folder.File("out.txt");
   WriteText(path, "old");
   std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomically(path, std::string("new"), error));
+  EXPECT_THROW(WriteFileAtomically(path, std::string("new")), OutputError);
   EXPECT_EQ(ReadText(path), "old");
 }
 
 TEST(AtomicFileTest, RejectsFolderPaths)
 {
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomically("/tmp/", std::string("x"), error));
-  EXPECT_FALSE(WriteFileAtomically("", std::string("x"), error));
+  EXPECT_THROW(WriteFileAtomically("/tmp/", std::string("x")), OutputError);
+  EXPECT_THROW(WriteFileAtomically("", std::string("x")), OutputError);
 }
 
 } // namespace

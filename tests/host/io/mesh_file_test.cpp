@@ -15,6 +15,8 @@ using testing::QuadCube;
 using testing::ReadText;
 using testing::ScratchFolder;
 using testing::WriteText;
+using ::testing::ThrowsMessage;
+using ::testing::HasSubstr;
 
 class MeshFileFormatTest : public ::testing::TestWithParam<const char*>
 {
@@ -25,8 +27,7 @@ TEST_P(MeshFileFormatTest, ClosedMeshStaysClosedWithSameBoundsAndArea)
   ScratchFolder folder;
   const MeshData cube = QuadCube();
   const std::string path = folder.File(std::string("cube") + GetParam());
-  std::string error;
-  ASSERT_TRUE(WriteMesh(path, cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
+  WriteMesh(path, cube, FlatCornerNormals(cube), MeshWriteOptions());
   MeshData read;
   ASSERT_NO_THROW(read = ReadMesh(path));
   EXPECT_EQ(read.points.size(), cube.points.size());
@@ -53,9 +54,8 @@ TEST_P(MeshFileFormatTest, SameMeshGivesSameBytes)
   const MeshData cube = QuadCube();
   const std::string first = folder.File(std::string("a") + GetParam());
   const std::string second = folder.File(std::string("b") + GetParam());
-  std::string error;
-  ASSERT_TRUE(WriteMesh(first, cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
-  ASSERT_TRUE(WriteMesh(second, cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
+  WriteMesh(first, cube, FlatCornerNormals(cube), MeshWriteOptions());
+  WriteMesh(second, cube, FlatCornerNormals(cube), MeshWriteOptions());
   EXPECT_EQ(ReadText(first), ReadText(second));
 }
 
@@ -65,12 +65,10 @@ TEST_P(MeshFileFormatTest, FailedWriteLeavesOldFile)
   const std::string path = folder.File(std::string("keep") + GetParam());
   WriteText(path, "previous content");
   const MeshData cube = QuadCube();
-  std::string error;
-  EXPECT_FALSE(WriteMesh(path, cube, std::vector<Vector>(5), MeshWriteOptions(), error));
-  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteMesh(path, cube, std::vector<Vector>(5), MeshWriteOptions()); },
+              ThrowsMessage<OutputError>(HasSubstr(path)));
   EXPECT_EQ(ReadText(path), "previous content");
-  EXPECT_FALSE(WriteMesh(folder.File("missing/x") + GetParam(), cube, FlatCornerNormals(cube), MeshWriteOptions(),
-                         error));
+  EXPECT_THROW(WriteMesh(folder.File("missing/x") + GetParam(), cube, FlatCornerNormals(cube), MeshWriteOptions()), OutputError);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, MeshFileFormatTest, ::testing::Values(".obj", ".ply", ".glb", ".gltf"),
@@ -80,11 +78,10 @@ TEST(MeshFileTest, UnknownExtensionsAreErrors)
 {
   ScratchFolder folder;
   const MeshData cube = QuadCube();
-  std::string error;
   for (const std::string name : {"cube.stl", "cube", "dir.obj/cube"})
   {
-    EXPECT_FALSE(WriteMesh(folder.File(name), cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << name;
-    EXPECT_NE(error.find("unknown mesh file extension"), std::string::npos) << error;
+    EXPECT_THAT([&] { WriteMesh(folder.File(name), cube, FlatCornerNormals(cube), MeshWriteOptions()); },
+                ThrowsMessage<OutputError>(HasSubstr("unknown mesh file extension")));
     EXPECT_THAT(testing::ReadError(folder.File(name)), ::testing::HasSubstr("unknown mesh file extension"));
   }
   EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
@@ -96,8 +93,7 @@ TEST(MeshFileTest, ExtensionsAreCaseInsensitive)
   EXPECT_EQ(LowerCaseExtension("/a.b/rock"), "");
   ScratchFolder folder;
   const MeshData cube = QuadCube();
-  std::string error;
-  ASSERT_TRUE(WriteMesh(folder.File("ROCK.OBJ"), cube, FlatCornerNormals(cube), MeshWriteOptions(), error)) << error;
+  WriteMesh(folder.File("ROCK.OBJ"), cube, FlatCornerNormals(cube), MeshWriteOptions());
   MeshData read;
   EXPECT_NO_THROW(read = ReadMesh(folder.File("ROCK.OBJ")));
 }
@@ -106,17 +102,18 @@ TEST(MeshFileTest, ValidationCatchesNonFinitePointsAndBadSelections)
 {
   MeshData cube = QuadCube();
   const std::vector<Vector> normals = FlatCornerNormals(cube);
-  std::string error;
-  EXPECT_TRUE(ValidateMeshForWrite(cube, normals, error)) << error;
+  ValidateMeshForWrite("cube.obj", cube, normals);
   cube.selections[0].polygons.push_back(6);
-  EXPECT_FALSE(ValidateMeshForWrite(cube, normals, error));
-  EXPECT_NE(error.find("selection 'top'"), std::string::npos) << error;
+  EXPECT_THAT([&] { ValidateMeshForWrite("cube.obj", cube, normals); },
+              ThrowsMessage<OutputError>(HasSubstr("cube.obj: selection 'top'")));
   cube = QuadCube();
   cube.points[3].y = std::nan("");
-  EXPECT_FALSE(ValidateMeshForWrite(cube, normals, error));
+  EXPECT_THAT([&] { ValidateMeshForWrite("cube.obj", cube, normals); },
+              ThrowsMessage<OutputError>(HasSubstr("point 3 at a non-finite")));
   cube = QuadCube();
   cube.uvs.pop_back();
-  EXPECT_FALSE(ValidateMeshForWrite(cube, normals, error));
+  EXPECT_THAT([&] { ValidateMeshForWrite("cube.obj", cube, normals); },
+              ThrowsMessage<OutputError>(HasSubstr("UV entries")));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "host/io/mesh_gltf.h"
 
 #include <cstring>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <tiny_gltf.h>
@@ -16,6 +17,8 @@ using testing::QuadCube;
 using testing::ReadText;
 using testing::ScratchFolder;
 using testing::WriteText;
+using ::testing::ThrowsMessage;
+using ::testing::HasSubstr;
 
 std::uint32_t LittleEndian32(const std::string& bytes, std::size_t offset)
 {
@@ -49,8 +52,7 @@ TEST(MeshGltfTest, GlbRoundTripKeepsShapeUVsAndClosure)
   ScratchFolder folder;
   const MeshData cube = QuadCube();
   const std::string path = folder.File("cube.glb");
-  std::string error;
-  ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error)) << error;
+  WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true);
   MeshData read;
   ASSERT_NO_THROW(read = testing::ReadRaw(path));
   EXPECT_EQ(read.points.size(), 8u);
@@ -78,8 +80,7 @@ TEST(MeshGltfTest, GlbContainerAndRequiredProperties)
   ScratchFolder folder;
   const MeshData cube = QuadCube();
   const std::string path = folder.File("cube.glb");
-  std::string error;
-  ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error)) << error;
+  WriteGltf(path, cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true);
   const std::string glb = ReadText(path);
   ASSERT_GE(glb.size(), 28u);
   EXPECT_EQ(glb.substr(0, 4), "glTF");
@@ -104,19 +105,17 @@ TEST(MeshGltfTest, EmbeddedTextureDecodesToTheSameImage)
 {
   ScratchFolder folder;
   const MeshData cube = QuadCube();
-  Image texture;
-  std::string error;
-  ASSERT_TRUE(MakeImage(5, 3, 3, 8, texture, error));
+  Image texture = MakeImage(5, 3, 3, 8);
   for (std::size_t i = 0; i < texture.samples.size(); ++i)
     texture.samples[i] = static_cast<std::uint16_t>(i * 17 % 256);
   MeshWriteOptions options = testing::HostFrameOptions();
   options.baseColorTexture = &texture;
   const std::string path = folder.File("textured.glb");
-  ASSERT_TRUE(WriteGltf(path, cube, FlatCornerNormals(cube), options, true, error)) << error;
+  WriteGltf(path, cube, FlatCornerNormals(cube), options, true);
 
   tinygltf::TinyGLTF loader;
   tinygltf::Model model;
-  std::string warning;
+  std::string error, warning;
   ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, path)) << error;
   ASSERT_EQ(model.images.size(), 1u);
   EXPECT_EQ(model.images[0].mimeType, "image/png");
@@ -138,13 +137,11 @@ TEST(MeshGltfTest, TextureNeedsUVs)
 {
   ScratchFolder folder;
   const MeshData tetra = testing::Tetrahedron();
-  Image texture;
-  std::string error;
-  ASSERT_TRUE(MakeImage(2, 2, 4, 16, texture, error));
+  Image texture = MakeImage(2, 2, 4, 16);
   MeshWriteOptions options = testing::HostFrameOptions();
   options.baseColorTexture = &texture;
-  EXPECT_FALSE(WriteGltf(folder.File("t.glb"), tetra, FlatCornerNormals(tetra), options, true, error));
-  EXPECT_NE(error.find("UVs"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteGltf(folder.File("t.glb"), tetra, FlatCornerNormals(tetra), options, true); },
+              ThrowsMessage<OutputError>(HasSubstr("UVs")));
 }
 
 TEST(MeshGltfTest, JsonFileEmbedsItsBuffer)
@@ -152,8 +149,7 @@ TEST(MeshGltfTest, JsonFileEmbedsItsBuffer)
   ScratchFolder folder;
   const MeshData tetra = testing::Tetrahedron();
   const std::string path = folder.File("tetra.gltf");
-  std::string error;
-  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false, error)) << error;
+  WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false);
   const nlohmann::json json = nlohmann::json::parse(ReadText(path));
   EXPECT_EQ(json["buffers"][0]["uri"].get<std::string>().rfind("data:application/octet-stream;base64,", 0), 0u);
   EXPECT_FALSE(json["meshes"][0]["primitives"][0]["attributes"].contains("TEXCOORD_0"));
@@ -171,8 +167,7 @@ TEST(MeshGltfTest, NodeTransformsApplyAndMirroringKeepsFacesOutward)
   ScratchFolder folder;
   const MeshData tetra = testing::Tetrahedron();
   const std::string path = folder.File("scene.gltf");
-  std::string error;
-  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false, error)) << error;
+  WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false);
   nlohmann::json json = nlohmann::json::parse(ReadText(path));
   // A parent moving everything by +10 in x, with a plain child and a mirrored child.
   json["nodes"] = nlohmann::json::array({
@@ -198,8 +193,7 @@ TEST(MeshGltfTest, BrokenFilesFailWithTheFileName)
 {
   ScratchFolder folder;
   const MeshData cube = QuadCube();
-  std::string error;
-  ASSERT_TRUE(WriteGltf(folder.File("cube.glb"), cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true, error));
+  WriteGltf(folder.File("cube.glb"), cube, FlatCornerNormals(cube), testing::HostFrameOptions(), true);
   const std::string glb = ReadText(folder.File("cube.glb"));
   WriteText(folder.File("cut.glb"), glb.substr(0, glb.size() - 100));
   WriteText(folder.File("text.gltf"), "this is not json");
@@ -211,7 +205,7 @@ TEST(MeshGltfTest, BrokenFilesFailWithTheFileName)
     EXPECT_FALSE(error.empty()) << name;
     EXPECT_NE(error.find(name), std::string::npos) << error;
   }
-  error = testing::ReadError(folder.File("empty.gltf"));
+  const std::string error = testing::ReadError(folder.File("empty.gltf"));
   EXPECT_NE(error.find("contains no triangles"), std::string::npos) << error;
 }
 
@@ -220,14 +214,13 @@ TEST(MeshGltfTest, OutOfRangeTriangleIndexIsRejected)
   ScratchFolder folder;
   const MeshData tetra = testing::Tetrahedron();
   const std::string path = folder.File("tetra.gltf");
-  std::string error;
-  ASSERT_TRUE(WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false, error)) << error;
+  WriteGltf(path, tetra, FlatCornerNormals(tetra), testing::HostFrameOptions(), false);
   nlohmann::json json = nlohmann::json::parse(ReadText(path));
   // Pretend there are fewer vertices than the indices use.
   const int position = json["meshes"][0]["primitives"][0]["attributes"]["POSITION"];
   json["accessors"][position]["count"] = 2;
   WriteText(path, json.dump());
-  error = testing::ReadError(path);
+  const std::string error = testing::ReadError(path);
   EXPECT_NE(error.find("out of range"), std::string::npos) << error;
 }
 

@@ -1,6 +1,7 @@
 #include "host/io/mesh_obj.h"
 
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "io_test_support.h"
@@ -13,6 +14,8 @@ using testing::QuadCube;
 using testing::ReadText;
 using testing::ScratchFolder;
 using testing::WriteText;
+using ::testing::ThrowsMessage;
+using ::testing::HasSubstr;
 
 void ExpectNear(const Vector& a, const Vector& b)
 {
@@ -24,8 +27,7 @@ void ExpectNear(const Vector& a, const Vector& b)
 MeshData WriteAndRead(const ScratchFolder& folder, const MeshData& mesh)
 {
   const std::string path = folder.File("mesh.obj");
-  std::string error;
-  EXPECT_TRUE(WriteObj(path, mesh, FlatCornerNormals(mesh), testing::HostFrameOptions(), error)) << error;
+  WriteObj(path, mesh, FlatCornerNormals(mesh), testing::HostFrameOptions());
   MeshData read;
   EXPECT_NO_THROW(read = testing::ReadRaw(path));
   return read;
@@ -62,8 +64,7 @@ TEST(MeshObjTest, WritesNormalsAndFullFaceCorners)
 {
   ScratchFolder folder;
   const MeshData cube = QuadCube();
-  std::string error;
-  ASSERT_TRUE(WriteObj(folder.File("cube.obj"), cube, FlatCornerNormals(cube), MeshWriteOptions(), error));
+  WriteObj(folder.File("cube.obj"), cube, FlatCornerNormals(cube), MeshWriteOptions());
   const std::string text = ReadText(folder.File("cube.obj"));
   // Corners share a normal or UV only at the same point, numbered in the
   // order of first use: the flat cube's first face has four of each.
@@ -100,7 +101,6 @@ TEST(MeshObjTest, ReadsNgonsAsFansAndObjectsAsSelections)
                   "o pentagon\nf 1/1 2/2 3/3 4/4 5/5\n"
                   "o wedge\nf 1 2 3\n");
   MeshData mesh;
-  std::string error;
   ASSERT_NO_THROW(mesh = testing::ReadRaw(path));
   ASSERT_EQ(mesh.polygons.size(), 4u);
   EXPECT_EQ(mesh.polygons[0], CPolygon(0, 1, 2));
@@ -138,13 +138,12 @@ TEST(MeshObjTest, InvalidMeshesAreNotWritten)
 {
   ScratchFolder folder;
   MeshData cube = QuadCube();
-  std::string error;
   const std::vector<Vector> tooFewNormals(3);
-  EXPECT_FALSE(WriteObj(folder.File("a.obj"), cube, tooFewNormals, MeshWriteOptions(), error));
-  EXPECT_NE(error.find("corner normals"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteObj(folder.File("a.obj"), cube, tooFewNormals, MeshWriteOptions()); },
+              ThrowsMessage<OutputError>(HasSubstr("corner normals")));
   cube.polygons[2].c = 8;
-  EXPECT_FALSE(WriteObj(folder.File("a.obj"), cube, FlatCornerNormals(QuadCube()), MeshWriteOptions(), error));
-  EXPECT_NE(error.find("out of range"), std::string::npos) << error;
+  EXPECT_THAT([&] { WriteObj(folder.File("a.obj"), cube, FlatCornerNormals(QuadCube()), MeshWriteOptions()); },
+              ThrowsMessage<OutputError>(HasSubstr("out of range")));
   EXPECT_FALSE(std::filesystem::exists(folder.File("a.obj")));
 }
 

@@ -15,12 +15,12 @@ namespace qhost {
 namespace {
 
 using testing::ScratchFolder;
+using ::testing::ThrowsMessage;
+using ::testing::HasSubstr;
 
 Image RandomImage(Int32 width, Int32 height, Int32 channels, Int32 bitDepth, unsigned seed)
 {
-  Image image;
-  std::string error;
-  EXPECT_TRUE(MakeImage(width, height, channels, bitDepth, image, error)) << error;
+  Image image = MakeImage(width, height, channels, bitDepth);
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> sample(0, bitDepth == 16 ? 65535 : 255);
   for (std::uint16_t& s : image.samples)
@@ -47,8 +47,7 @@ TEST(PngImageTest, RoundTripsEveryChannelAndDepthCombination)
       SCOPED_TRACE(std::to_string(channels) + " channels, " + std::to_string(bitDepth) + " bits");
       const Image written = RandomImage(37, 11, channels, bitDepth, seed++);
       const std::string path = folder.File("image.png");
-      std::string error;
-      ASSERT_TRUE(WritePng(path, written, error)) << error;
+      WritePng(path, written);
       Image read;
       ASSERT_NO_THROW(read = ReadPng(path));
       ExpectSameImage(read, written);
@@ -77,21 +76,20 @@ TEST(PngImageTest, InvalidImagesAreNotEncoded)
   for (const Image* image : {&wrongCount, &tooBright, &twoChannels})
   {
     EXPECT_TRUE(EncodePng(*image).empty());
-    std::string error;
-    EXPECT_FALSE(WritePng(folder.File("bad.png"), *image, error));
+    EXPECT_THROW(WritePng(folder.File("bad.png"), *image), OutputError);
     EXPECT_FALSE(std::filesystem::exists(folder.File("bad.png")));
   }
 }
 
 TEST(PngImageTest, RefusesAbsurdSizesBeforeAllocating)
 {
-  Image image;
-  std::string error;
-  EXPECT_FALSE(MakeImage(kMaxImageSide + 1, 1, 3, 8, image, error));
-  EXPECT_FALSE(MakeImage(30000, 30000, 4, 16, image, error));
-  EXPECT_FALSE(MakeImage(0, 5, 3, 8, image, error));
-  EXPECT_FALSE(MakeImage(5, 5, 3, 12, image, error));
-  EXPECT_TRUE(image.samples.empty());
+  EXPECT_THAT([] { MakeImage(kMaxImageSide + 1, 1, 3, 8); },
+              ThrowsMessage<std::runtime_error>(HasSubstr("outside the supported range")));
+  EXPECT_THAT([] { MakeImage(30000, 30000, 4, 16); },
+              ThrowsMessage<std::runtime_error>(HasSubstr("outside the supported range")));
+  EXPECT_THAT([] { MakeImage(0, 5, 3, 8); }, ThrowsMessage<std::runtime_error>(HasSubstr("outside the supported range")));
+  EXPECT_THAT([] { MakeImage(5, 5, 3, 12); }, ThrowsMessage<std::runtime_error>(HasSubstr("bit depth 12")));
+  EXPECT_THAT([] { MakeImage(5, 5, 2, 8); }, ThrowsMessage<std::runtime_error>(HasSubstr("2 channels")));
 }
 
 TEST(PngImageTest, RejectsHeaderClaimingTooManyPixels)
@@ -109,8 +107,7 @@ TEST(PngImageTest, RejectsHeaderClaimingTooManyPixels)
   for (int i = 0; i < 4; ++i)
     png[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
   ScratchFolder folder;
-  std::string error;
-  ASSERT_TRUE(WriteFileAtomically(folder.File("huge.png"), png, error)) << error;
+  WriteFileAtomically(folder.File("huge.png"), png);
   EXPECT_THAT([&] { ReadPng(folder.File("huge.png")); },
               ::testing::ThrowsMessage<InputError>(::testing::HasSubstr("outside the supported range")));
 }
@@ -120,8 +117,7 @@ TEST(PngImageTest, BrokenFilesFailWithTheFileName)
   ScratchFolder folder;
   std::vector<std::uint8_t> png = EncodePng(RandomImage(64, 64, 4, 16, 9));
   png.resize(png.size() / 2);
-  std::string error;
-  ASSERT_TRUE(WriteFileAtomically(folder.File("cut.png"), png, error));
+  WriteFileAtomically(folder.File("cut.png"), png);
   testing::WriteText(folder.File("text.png"), "not an image at all");
   for (const std::string name : {"cut.png", "text.png", "absent.png"})
     EXPECT_THAT([&] { ReadPng(folder.File(name)); },

@@ -265,9 +265,9 @@ TEST_F(SceneFileTest, FilesAreWrittenWholeAndErrorsNameThem)
 {
   ScratchFolder folder;
   const DocumentPtr doc = RichScene();
-  std::string error;
-  ASSERT_TRUE(SaveSceneFile(folder.File("a.json"), *doc, error)) << error;
+  SaveSceneFile(folder.File("a.json"), *doc);
   const DocumentPtr loaded = LoadSceneFile(folder.File("a.json"));
+  std::string error;
   EXPECT_TRUE(SameScene(*doc, *loaded, error)) << error;
 
   std::ofstream(folder.File("bad.json")) << "{\"format\": \"quorvane-scene\", ";
@@ -275,7 +275,7 @@ TEST_F(SceneFileTest, FilesAreWrittenWholeAndErrorsNameThem)
               ::testing::ThrowsMessage<InputError>(::testing::StartsWith(folder.File("bad.json") + ": ")));
   EXPECT_THAT([&] { LoadSceneFile(folder.File("missing.json")); },
               ::testing::ThrowsMessage<InputError>(::testing::StartsWith(folder.File("missing.json") + ": ")));
-  EXPECT_FALSE(SaveSceneFile(folder.File("no/such/folder.json"), *doc, error));
+  EXPECT_THROW(SaveSceneFile(folder.File("no/such/folder.json"), *doc), OutputError);
 }
 
 // A minimal scene with one top-level object given as JSON text.

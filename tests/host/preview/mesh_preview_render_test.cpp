@@ -1,6 +1,7 @@
 // The preview picture: framed in the middle, shaded by its normals, coloured
 // by its texture only where the mesh has UVs, and refused at sizes the host
 // cannot make.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,10 +52,7 @@ Rgb Pixel(const Image& picture, Int32 x, Int32 y)
 
 Image Render(const MeshData& mesh, const PreviewOptions& options)
 {
-  Image picture;
-  std::string error;
-  EXPECT_TRUE(RenderMeshPreview(mesh, CornerNormals(mesh), options, picture, error)) << error;
-  return picture;
+  return RenderMeshPreview(mesh, CornerNormals(mesh), options);
 }
 
 TEST(MeshPreview, TheMeshIsFramedInTheMiddleOfACoolBackground)
@@ -99,9 +97,7 @@ TEST(MeshPreview, FacesTurnedDifferentlyAreShadedDifferently)
 
 TEST(MeshPreview, ATextureColoursOnlyMeshesWithUvs)
 {
-  Image red;
-  std::string error;
-  ASSERT_TRUE(MakeImage(4, 4, 3, 8, red, error)) << error;
+  Image red = MakeImage(4, 4, 3, 8);
   for (Int32 y = 0; y < 4; ++y)
     for (Int32 x = 0; x < 4; ++x)
       red.At(x, y, 0) = 255;
@@ -122,9 +118,7 @@ TEST(MeshPreview, MissingNormalsStillGiveAPicture)
 {
   PreviewOptions options;
   options.width = options.height = 32;
-  Image picture;
-  std::string error;
-  EXPECT_TRUE(RenderMeshPreview(Cube(false), {}, options, picture, error)) << error;
+  const Image picture = RenderMeshPreview(Cube(false), {}, options);
   EXPECT_EQ(picture.samples.size(), size_t(32 * 32 * 3));
 }
 
@@ -134,10 +128,9 @@ TEST(MeshPreview, SizesOutsideTheSupportedRangeAreRefused)
   {
     PreviewOptions options;
     options.width = width;
-    Image picture;
-    std::string error;
-    EXPECT_FALSE(RenderMeshPreview(Cube(false), {}, options, picture, error)) << width;
-    EXPECT_NE(error.find("size"), std::string::npos) << error;
+    EXPECT_THAT([&] { RenderMeshPreview(Cube(false), {}, options); },
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("size")))
+      << width;
   }
 }
 

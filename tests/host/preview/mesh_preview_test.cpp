@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,9 +52,7 @@ TEST(MeshPreview, ViewStripHoldsTheThreeViewsSideBySide)
   PreviewOptions options;
   options.width = 64;
   options.height = 48;
-  std::string error;
-  Image strip;
-  ASSERT_TRUE(RenderMeshViewStrip(mesh, normals, options, strip, error)) << error;
+  const Image strip = RenderMeshViewStrip(mesh, normals, options);
   ASSERT_EQ(strip.width, 3 * 64);
   ASSERT_EQ(strip.height, 48);
 
@@ -61,9 +60,7 @@ TEST(MeshPreview, ViewStripHoldsTheThreeViewsSideBySide)
   for (PreviewView view : {PreviewView::FrontRight, PreviewView::BackLeft, PreviewView::Top})
   {
     options.view = view;
-    Image single;
-    ASSERT_TRUE(RenderMeshPreview(mesh, normals, options, single, error)) << error;
-    views.push_back(Columns(single, 0, 64));
+    views.push_back(Columns(RenderMeshPreview(mesh, normals, options), 0, 64));
   }
   for (Int32 k = 0; k < 3; ++k)
     EXPECT_EQ(Columns(strip, 64 * k, 64), views[size_t(k)]) << "view " << k;
@@ -75,10 +72,8 @@ TEST(MeshPreview, StripTooWideIsRefused)
 {
   PreviewOptions options;
   options.width = 1 << 30;
-  Image strip;
-  std::string error;
-  EXPECT_FALSE(RenderMeshViewStrip(Box(), FlatNormals(Box()), options, strip, error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_THAT([&] { RenderMeshViewStrip(Box(), FlatNormals(Box()), options); },
+              ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr("too wide")));
 }
 
 } // namespace

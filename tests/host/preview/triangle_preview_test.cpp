@@ -1,6 +1,7 @@
 // Pictures of triangle meshes with baked maps: the normal map turns the
 // shading normal in the mesh's tangent frame, occlusion darkens the ambient
 // light, and a shared frame makes pictures of several meshes line up.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,10 +46,7 @@ Image Plain(std::uint16_t r, std::uint16_t g, std::uint16_t b)
 
 Image Render(const TriangleMesh& mesh, const PreviewOptions& options, std::vector<std::uint8_t>* coverage = nullptr)
 {
-  Image picture;
-  std::string error;
-  EXPECT_TRUE(RenderTrianglePreview(mesh, options, picture, error, coverage)) << error;
-  return picture;
+  return RenderTrianglePreview(mesh, options, coverage);
 }
 
 int Centre(const Image& picture)
@@ -121,10 +119,8 @@ TEST(TrianglePreview, ANormalMapNeedsTangents)
   const Image flat = Plain(128, 128, 255);
   PreviewOptions options;
   options.normalMap = &flat;
-  Image picture;
-  std::string error;
-  EXPECT_FALSE(RenderTrianglePreview(square, options, picture, error));
-  EXPECT_NE(error.find("tangents"), std::string::npos) << error;
+  EXPECT_THAT([&] { RenderTrianglePreview(square, options); },
+              ::testing::ThrowsMessage<std::invalid_argument>(::testing::HasSubstr("tangents")));
 }
 
 TEST(LevelComparison, ALevelEqualToTheDetailedMeshDiffersByNothing)

@@ -209,11 +209,17 @@ WritableMesh CurrentMesh(const Rock& rock)
   return mesh;
 }
 
+// A failed write ends this case with the writer's message, not the whole run.
 void WriteOrStop(benchmark::State& state, const std::string& path, const WritableMesh& mesh)
 {
-  std::string error;
-  if (!qhost::WriteMesh(path, mesh.data, mesh.cornerNormals, qhost::MeshWriteOptions{}, error))
-    state.SkipWithError(error.c_str());
+  try
+  {
+    qhost::WriteMesh(path, mesh.data, mesh.cornerNormals, qhost::MeshWriteOptions{});
+  }
+  catch (const std::exception& e)
+  {
+    state.SkipWithError(e.what());
+  }
 }
 
 // The writer figures write into memory where the system has a memory file

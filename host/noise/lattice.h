@@ -39,6 +39,8 @@ public:
   Float CellValue(const Vector& p, const LatticePeriod& period, UInt32 salt) const;
   // Nearest and second nearest of one jittered feature point per cell.
   CellularSample Cellular(const Vector& p, const LatticePeriod& period, UInt32 salt) const;
+  // Cellular(p, period, salt).f1 alone, bit for bit.
+  Float NearestDistance(const Vector& p, const LatticePeriod& period, UInt32 salt) const;
   // Sum of signed compact kernels, one impulse per cell; about [-2,2].
   Float SparseConvolution(const Vector& p, const LatticePeriod& period, UInt32 salt) const;
   // White noise in [0,1) per integer triple, full 32-bit mixing of the seed.
@@ -170,6 +172,23 @@ inline LatticeAxis SplitAxis(Float x, Int64 period, UInt32 salt)
   while (cells.distance[first] != d1)
     ++first;
   return {std::sqrt(d1), std::sqrt(d2), cells.hash[first]};
+}
+
+[[gnu::always_inline]] inline Float Lattice::NearestDistance(const Vector& p, const LatticePeriod& period,
+                                                             UInt32 salt) const
+{
+  NeighbourCells cells;
+  FindNeighbourCells(p, period, salt, cells);
+  // The smallest distance, four lanes at a time: exact, so in any order.
+  const auto nearer = [](FloatPair a, FloatPair b) { return b < a ? b : a; };
+  FloatPair a{kMaxFloat, kMaxFloat}, b = a;
+  for (int n = 0; n < NeighbourCells::kPadded; n += 4)
+  {
+    a = nearer(a, FloatPair{cells.distance[n], cells.distance[n + 1]});
+    b = nearer(b, FloatPair{cells.distance[n + 2], cells.distance[n + 3]});
+  }
+  a = nearer(a, b);
+  return std::sqrt(std::min(a[0], a[1]));
 }
 
 }  // namespace qhost::noise

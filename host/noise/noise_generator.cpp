@@ -15,7 +15,9 @@ Float FiniteOr(Float x, Float fallback) { return std::isfinite(x) ? x : fallback
 // the period, reduced again so lattice arithmetic stays small.
 Float Place(Float x, Float offset, Int64 period, bool tiling)
 {
-  return noise::WrapCoordinate(noise::WrapCoordinate(FiniteOr(x, 0.0), period, tiling) + offset, period, tiling);
+  const Float moved = noise::WrapCoordinate(FiniteOr(x, 0.0), period, tiling) + offset;
+  // Untiled, the reduced coordinate and the offset each lie in [0,256].
+  return tiling ? noise::WrapCoordinate(moved, period, tiling) : noise::WrapTwoNaturalPeriods(moved);
 }
 
 Vector SeedOffset(const noise::Lattice& lattice)

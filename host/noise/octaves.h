@@ -62,6 +62,16 @@ inline Float WrapCoordinate(Float x, Int64 period, bool tiling)
   return r < 0.0 ? r + static_cast<Float>(period) : r;
 }
 
+// WrapCoordinate(x, kNaturalPeriod, false) for x in [0, 2 * kNaturalPeriod]:
+// the floor of x / period is then 0, 1 or 2, found by comparisons instead
+// of a conversion chain, and the result is the same to the bit.
+inline Float WrapTwoNaturalPeriods(Float x)
+{
+  constexpr Float kPeriod = static_cast<Float>(kNaturalPeriod);
+  const Float turns = static_cast<Float>(static_cast<int>(x >= kPeriod) + static_cast<int>(x >= 2.0 * kPeriod));
+  return x - kPeriod * turns;
+}
+
 // 1 while the feature wavelength is at least four filter widths, 0 once it is
 // two or fewer: finer detail would alias, so it fades to its mean.
 inline Float AntialiasWeight(Float sampleRadius, Float wavelength)

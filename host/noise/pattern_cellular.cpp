@@ -24,8 +24,8 @@ Float BlisteredTurbulence(const PatternContext& c, const Vector& p)
   constexpr Float kBlisterRadius = 0.5;
   constexpr Float kBlisterHeight = 0.55;
   const Float turbulence = Turbulent(c, p, c.absolute);
-  const Float blister = CellularPattern(c, p, 1, 0.2, [](const CellularSample& s) {
-    return kBlisterHeight * (1.0 - SmoothStep(0.0, kBlisterRadius, s.f1));
+  const Float blister = CellularPattern(c, p, 1, 0.2, [](Float f1) {
+    return kBlisterHeight * (1.0 - SmoothStep(0.0, kBlisterRadius, f1));
   });
   return turbulence + (1.0 - turbulence) * blister;
 }
@@ -44,7 +44,7 @@ Float Dents(const PatternContext& c, const Vector& p)
   constexpr Float kMean = 0.7;
   return SumOctaves(c.octaves.Limited(kMaxDentOctaves), p, {}, kMean,
                     [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
-                      return std::sqrt(std::min(1.0, c.lattice.Cellular(q, period, salt).f1));
+                      return std::sqrt(std::min(1.0, c.lattice.NearestDistance(q, period, salt)));
                     });
 }
 
@@ -66,8 +66,8 @@ Float Poxo(const PatternContext& c, const Vector& p)
   constexpr Float kPitDepth = 0.6;
   const Float base = Fbm(c, p);
   const Float radius = 0.3 + 0.2 * base;
-  const Float pit = CellularPattern(c, p, 1, 0.1, [radius](const CellularSample& s) {
-    return 1.0 - SmoothStep(0.2 * radius, radius, s.f1);
+  const Float pit = CellularPattern(c, p, 1, 0.1, [radius](Float f1) {
+    return 1.0 - SmoothStep(0.2 * radius, radius, f1);
   });
   return (1.0 - kPitDepth * pit) * (0.5 + 0.5 * base);
 }
@@ -107,8 +107,8 @@ Float Stupl(const PatternContext& c, const Vector& p)
   constexpr Float kGround = 0.2;
   const Float fbm = Fbm(c, p);
   const Float height = 0.7 * SmoothStep(0.2, 0.8, fbm);
-  return kGround * fbm + CellularPattern(c, p, 1, 0.2, [height](const CellularSample& s) {
-           return height * (1.0 - SmoothStep(0.0, kDotRadius, s.f1));
+  return kGround * fbm + CellularPattern(c, p, 1, 0.2, [height](Float f1) {
+           return height * (1.0 - SmoothStep(0.0, kDotRadius, f1));
          });
 }
 
@@ -131,7 +131,7 @@ Float SparseConvolutionPattern(const PatternContext& c, const Vector& p)
 
 Float Voronoi1(const PatternContext& c, const Vector& p)
 {
-  return CellularPattern(c, p, 1, 0.5, [](const CellularSample& s) { return std::min(1.0, s.f1 / kF1Span); });
+  return CellularPattern(c, p, 1, 0.5, [](Float f1) { return std::min(1.0, f1 / kF1Span); });
 }
 
 Float Voronoi2(const PatternContext& c, const Vector& p)

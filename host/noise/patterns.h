@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <type_traits>
 
 #include "host/noise/lattice.h"
 #include "host/noise/octaves.h"
@@ -40,13 +41,17 @@ Float Turbulent(const PatternContext& c, const Vector& p, bool hardFold, AxisSca
 // Smooth displacement with components in [-amount, amount], at most three octaves.
 Vector Warp(const PatternContext& c, const Vector& p, Float amount);
 // Cellular sample at one scale; the caller's mapping fades to `mean` when the
-// cells are too small for the filter.
+// cells are too small for the filter. A mapping that takes a Float gets the
+// distance to the nearest point alone, which is found faster.
 template <class Mapping>
 Float CellularPattern(const PatternContext& c, const Vector& p, Int64 scale, Float mean, Mapping&& map)
 {
   return SumOctaves(c.octaves.Limited(1), p, {scale, scale, scale}, mean,
                     [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
-                      return map(c.lattice.Cellular(q, period, salt));
+                      if constexpr (std::is_invocable_v<Mapping, Float>)
+                        return map(c.lattice.NearestDistance(q, period, salt));
+                      else
+                        return map(c.lattice.Cellular(q, period, salt));
                     });
 }
 

@@ -24,6 +24,14 @@ struct CellularSample
   UInt32 nearest;   // hash of the nearest point's cell, stable inside a cell
 };
 
+// A coordinate split into the table indices of its cell's two corners and
+// the position inside the cell.
+struct LatticeAxis
+{
+  UInt32 i0, i1;
+  Float t;
+};
+
 class Lattice
 {
 public:
@@ -33,6 +41,8 @@ public:
 
   // Gradient noise in [-1,1], zero on every lattice point.
   Float Gradient(const Vector& p, const LatticePeriod& period, UInt32 salt) const;
+  // Gradient(p, period, salt) for three salts at once, sharing the cell.
+  Vector GradientTriple(const Vector& p, const LatticePeriod& period, UInt32 saltX, UInt32 saltY, UInt32 saltZ) const;
   // Value noise in [0,1] whose cells are flat plateaus joined by short ramps.
   Float Plateau(const Vector& p, const LatticePeriod& period, UInt32 salt) const;
   // One constant value in [0,1) per lattice cell.
@@ -61,7 +71,19 @@ private:
     alignas(16) Float distance[kPadded];
   };
 
+  // A sample's cell: what gradient noise needs of it before the salt, which
+  // only shifts the x index, is known.
+  struct GradientCell
+  {
+    UInt32 x0, x1;  // wrapped x indices, salt not yet added
+    LatticeAxis y, z;
+    Float tx;
+    Float u, v, w;  // fades
+  };
+
   UInt32 Corner(UInt32 x, UInt32 y, UInt32 z) const { return perm_[perm_[perm_[x] + y] + z]; }
+  static GradientCell FindGradientCell(const Vector& p, const LatticePeriod& period);
+  Float GradientInCell(const GradientCell& cell, UInt32 salt) const;
   void FindNeighbourCells(const Vector& p, const LatticePeriod& period, UInt32 salt, NeighbourCells& cells) const;
 
   std::array<UInt32, 2 * kSize> perm_{};
@@ -101,14 +123,6 @@ inline Float Lerp(Float a, Float b, Float t) { return a + t * (b - a); }
 // bit-identical.
 using FloatPair = Float __attribute__((vector_size(2 * sizeof(Float))));
 
-// A coordinate split into the table indices of its cell's two corners and
-// the position inside the cell.
-struct LatticeAxis
-{
-  UInt32 i0, i1;
-  Float t;
-};
-
 inline LatticeAxis SplitAxis(Float x, Int64 period, UInt32 salt)
 {
   const Int64 i = FloorToInt(x);
@@ -119,28 +133,49 @@ inline LatticeAxis SplitAxis(Float x, Int64 period, UInt32 salt)
 // forced inline into the octave loops (the compiler's size limit would keep
 // them out of the larger ones), so neighbouring octaves overlap.
 
-[[gnu::always_inline]] inline Float Lattice::Gradient(const Vector& p, const LatticePeriod& period, UInt32 salt) const
+[[gnu::always_inline]] inline Lattice::GradientCell Lattice::FindGradientCell(const Vector& p,
+                                                                          const LatticePeriod& period)
+{
+  const Int64 ix = FloorToInt(p.x);
+  const LatticeAxis y = SplitAxis(p.y, period.y, 0);
+  const LatticeAxis z = SplitAxis(p.z, period.z, 0);
+  const Float tx = p.x - static_cast<Float>(ix);
+  return {TableIndex(ix, period.x, 0), TableIndex(ix + 1, period.x, 0), y, z, tx, Fade(tx), Fade(y.t), Fade(z.t)};
+}
+
+[[gnu::always_inline]] inline Float Lattice::GradientInCell(const GradientCell& cell, UInt32 salt) const
 {
   // Gradient noise with random unit gradients rarely exceeds 0.7 in practice
   // (the bound is sqrt(3)/2); this scale fills [-1,1] and clips only rare peaks.
   constexpr Float kGradientScale = 1.4;
-  const LatticeAxis ax = SplitAxis(p.x, period.x, salt);
-  const LatticeAxis ay = SplitAxis(p.y, period.y, 0);
-  const LatticeAxis az = SplitAxis(p.z, period.z, 0);
+  const LatticeAxis& ay = cell.y;
+  const LatticeAxis& az = cell.z;
   const auto dot = [this](UInt32 hash, Float dx, Float dy, Float dz) {
     const Float* g = &gradient_[3 * hash];
     return g[0] * dx + g[1] * dy + g[2] * dz;
   };
-  const UInt32 a0 = perm_[ax.i0], a1 = perm_[ax.i1];
+  const UInt32 a0 = perm_[(cell.x0 + salt) & (kSize - 1)], a1 = perm_[(cell.x1 + salt) & (kSize - 1)];
   const UInt32 b00 = perm_[a0 + ay.i0], b01 = perm_[a0 + ay.i1];
   const UInt32 b10 = perm_[a1 + ay.i0], b11 = perm_[a1 + ay.i1];
-  const Float x0 = ax.t, x1 = ax.t - 1.0, y0 = ay.t, y1 = ay.t - 1.0, z0 = az.t, z1 = az.t - 1.0;
-  const Float u = Fade(ax.t), v = Fade(ay.t), w = Fade(az.t);
+  const Float x0 = cell.tx, x1 = cell.tx - 1.0, y0 = ay.t, y1 = ay.t - 1.0, z0 = az.t, z1 = az.t - 1.0;
+  const Float u = cell.u, v = cell.v, w = cell.w;
   const Float near = Lerp(Lerp(dot(perm_[b00 + az.i0], x0, y0, z0), dot(perm_[b10 + az.i0], x1, y0, z0), u),
                           Lerp(dot(perm_[b01 + az.i0], x0, y1, z0), dot(perm_[b11 + az.i0], x1, y1, z0), u), v);
   const Float far = Lerp(Lerp(dot(perm_[b00 + az.i1], x0, y0, z1), dot(perm_[b10 + az.i1], x1, y0, z1), u),
                          Lerp(dot(perm_[b01 + az.i1], x0, y1, z1), dot(perm_[b11 + az.i1], x1, y1, z1), u), v);
   return std::clamp(kGradientScale * Lerp(near, far, w), -1.0, 1.0);
+}
+
+[[gnu::always_inline]] inline Float Lattice::Gradient(const Vector& p, const LatticePeriod& period, UInt32 salt) const
+{
+  return GradientInCell(FindGradientCell(p, period), salt);
+}
+
+[[gnu::always_inline]] inline Vector Lattice::GradientTriple(const Vector& p, const LatticePeriod& period, UInt32 saltX,
+                                                             UInt32 saltY, UInt32 saltZ) const
+{
+  const GradientCell cell = FindGradientCell(p, period);
+  return {GradientInCell(cell, saltX), GradientInCell(cell, saltY), GradientInCell(cell, saltZ)};
 }
 
 [[gnu::always_inline]] inline CellularSample Lattice::Cellular(const Vector& p, const LatticePeriod& period,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "host/noise/lattice.h"
 
@@ -98,20 +99,23 @@ inline Vector OctaveDrift(const OctaveSetup& s, Int32 octave)
 inline UInt32 OctaveSalt(Int32 octave) { return static_cast<UInt32>(octave) * 101u; }
 
 // Weighted average of `basis` over the octaves. basis(q, period, salt) gets
-// lattice coordinates; `mean` is what an octave fades to when it would alias,
-// so the result stays within the basis range.
-template <class Basis>
-Float SumOctaves(const OctaveSetup& s, const Vector& p, AxisScale scale, Float mean, Basis&& basis)
+// lattice coordinates and returns a Float, or a Vector of three values
+// averaged each on its own; `mean` is what an octave fades to when it would
+// alias, so the result stays within the basis range.
+template <class Basis, class Value = std::invoke_result_t<Basis, const Vector&, const LatticePeriod&, UInt32>>
+Value SumOctaves(const OctaveSetup& s, const Vector& p, AxisScale scale, const std::type_identity_t<Value>& mean,
+                 Basis&& basis)
 {
   const Float finest = static_cast<Float>(std::max({scale.x, scale.y, scale.z}));
-  Float sum = 0.0, total = 0.0, amplitude = 1.0;
+  Value sum{};
+  Float total = 0.0, amplitude = 1.0;
   Int64 frequency = 1;
   for (Int32 k = 0; k < s.count; ++k, amplitude *= s.persistence, frequency *= 2)
   {
     const Float weight = k + 1 == s.count ? amplitude * s.lastWeight : amplitude;
     total += weight;
     const Float fade = AntialiasWeight(s.sampleRadius, 1.0 / (static_cast<Float>(frequency) * finest));
-    Float value = mean;
+    Value value = mean;
     if (fade > 0.0)
     {
       const Vector q = p + OctaveDrift(s, k);
@@ -119,9 +123,9 @@ Float SumOctaves(const OctaveSetup& s, const Vector& p, AxisScale scale, Float m
       const Vector lp{q.x * static_cast<Float>(fx), q.y * static_cast<Float>(fy), q.z * static_cast<Float>(fz)};
       const LatticePeriod period = s.tiling ? LatticePeriod{s.period * fx, s.period * fy, s.period * fz}
                                             : LatticePeriod{};
-      value = mean + fade * (basis(lp, period, OctaveSalt(k)) - mean);
+      value = mean + (basis(lp, period, OctaveSalt(k)) - mean) * fade;
     }
-    sum += weight * value;
+    sum += value * weight;
   }
   return sum / total;
 }

@@ -52,8 +52,13 @@ Float Turbulent(const PatternContext& c, const Vector& p, bool hardFold, AxisSca
 Vector Warp(const PatternContext& c, const Vector& p, Float amount)
 {
   constexpr Int32 kWarpOctaves = 3;
-  const PatternContext coarse{c.lattice, c.octaves.Limited(kWarpOctaves), false};
-  return Vector(FbmSigned(coarse, p, 17), FbmSigned(coarse, p, 53), FbmSigned(coarse, p, 89)) * amount;
+  // Three independent fBm sums, one per axis, whose octaves share their cells.
+  const Lattice& lattice = c.lattice;
+  return SumOctaves(c.octaves.Limited(kWarpOctaves), p, {}, Vector{},
+                    [&](const Vector& q, const LatticePeriod& period, UInt32 s) {
+                      return lattice.GradientTriple(q, period, s + 17, s + 53, s + 89);
+                    }) *
+         amount;
 }
 
 }  // namespace qhost::noise

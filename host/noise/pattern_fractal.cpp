@@ -123,8 +123,7 @@ Float VlNoise(const PatternContext& c, const Vector& p)
   constexpr Float kDistortion = 1.0;
   return SumOctaves(c.octaves, p, {}, SignedMean(c), [&](const Vector& q, const LatticePeriod& period, UInt32 salt) {
     const Lattice& l = c.lattice;
-    const Vector offset(l.Gradient(q, period, salt + 31), l.Gradient(q, period, salt + 47),
-                        l.Gradient(q, period, salt + 73));
+    const Vector offset = l.GradientTriple(q, period, salt + 31, salt + 47, salt + 73);
     return MapSigned(c, l.Gradient(q + offset * kDistortion, period, salt));
   });
 }

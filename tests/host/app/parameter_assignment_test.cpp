@@ -37,7 +37,7 @@ TEST(Assignment, NameAndValueSplitAtTheFirstEqualsSign)
   const Assignment assignment = ParseAssignment("layer1.Selection=top=1");
   EXPECT_EQ(assignment.name, "layer1.Selection");
   EXPECT_EQ(assignment.value, "top=1");
-  for (const std::string& bad : {"OXROCK_SEED", "=5", ""})
+  for (const std::string bad : {"OXROCK_SEED", "=5", ""})
     EXPECT_THAT([&] { ParseAssignment(bad); }, ThrowsMessage<UsageError>(HasSubstr("expected NAME_OR_ID=VALUE")))
       << bad;
 }
@@ -62,7 +62,7 @@ TEST(Assignment, NumbersAreReadInTheUnitTheAttributeManagerShows)
   EXPECT_DOUBLE_EQ(Parse(percent, "50").GetFloat(), 0.5);
   EXPECT_DOUBLE_EQ(Parse(percent, "50%").GetFloat(), 0.5);
   const DescElement angle = Element(2, DTYPE_REAL, "A", "Angle", DESC_UNIT_DEGREE);
-  for (const std::string& text : {"90", "90deg", "90\u00b0"})
+  for (const std::string text : {"90", "90deg", "90\u00b0"})
     EXPECT_DOUBLE_EQ(Parse(angle, text).GetFloat(), std::numbers::pi / 2) << text;
   // Host units are centimetres; a plain number is in the file unit.
   const DescElement length = Element(3, DTYPE_REAL, "L", "Size", DESC_UNIT_METER);
@@ -76,7 +76,7 @@ TEST(Assignment, NumbersAreReadInTheUnitTheAttributeManagerShows)
 TEST(Assignment, TextThatIsNoFiniteNumberIsRefusedWithWhatIsExpected)
 {
   const DescElement length = Element(3, DTYPE_REAL, "L", "Size", DESC_UNIT_METER);
-  for (const std::string& text : {"nan", "inf", "-inf", "1e308m", "", "m", "5 m", "2km", "0x10", "1,5"})
+  for (const std::string text : {"nan", "inf", "-inf", "1e308m", "", "m", "5 m", "2km", "0x10", "1,5"})
     EXPECT_THAT([&] { Parse(length, text); },
                 ThrowsMessage<UsageError>(HasSubstr("--set Size=" + text + ": expected a length such as 2")))
       << text;
@@ -102,16 +102,16 @@ TEST(Assignment, ChoicesTakeTheirLabelOrAWholeNumber)
 TEST(Assignment, SwitchesAndVectors)
 {
   const DescElement flag = Element(5, DTYPE_BOOL, "F", "Enabled");
-  for (const std::string& text : {"true", "On", "yes", "1"})
+  for (const std::string text : {"true", "On", "yes", "1"})
     EXPECT_TRUE(Parse(flag, text).GetBool()) << text;
-  for (const std::string& text : {"false", "OFF", "no", "0"})
+  for (const std::string text : {"false", "OFF", "no", "0"})
     EXPECT_FALSE(Parse(flag, text).GetBool()) << text;
   EXPECT_THROW(Parse(flag, "maybe"), UsageError);
 
   const DescElement offset = Element(6, DTYPE_VECTOR, "O", "Offset", DESC_UNIT_METER);
-  EXPECT_EQ(Parse(offset, "1,2cm,3mm").GetVector(), Vector(100.0, 2.0, 0.3));
+  EXPECT_EQ(Parse(offset, "1,2cm,5mm").GetVector(), Vector(100.0, 2.0, 0.5));
   EXPECT_EQ(Parse(offset, "1").GetVector(), Vector(100.0));
-  for (const std::string& text : {"1,2", "1,2,3,4", "1,,3"})
+  for (const std::string text : {"1,2", "1,2,3,4", "1,,3"})
     EXPECT_THAT([&] { Parse(offset, text); }, ThrowsMessage<UsageError>(HasSubstr("three of them as x,y,z")))
       << text;
 }

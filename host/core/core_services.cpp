@@ -72,23 +72,35 @@ BaseContainer CoreServicesImpl::GetCustomDataTypeDefault(Int32 type) { return De
 
 Bool CoreServicesImpl::RegisterPlugin(const PluginRegistration& registration)
 {
+  // The module called in: a refusal becomes a console line and a false
+  // result, never an exception.
   lastRegistrationError_.clear();
-  if (NodeFactory::Instance().RegisterPlugin(registration, lastRegistrationError_))
+  try
+  {
+    NodeFactory::Instance().RegisterPlugin(registration);
     return true;
+  }
+  catch (const std::exception& e)
+  {
+    lastRegistrationError_ = e.what();
+  }
   HostMessage("Registration of plug-in " + std::to_string(registration.id) + " refused: " + lastRegistrationError_);
   return false;
 }
 
 void* CoreServicesImpl::LoadResource(const String& resourceFolder)
 {
-  auto resource = std::make_unique<ModuleResource>();
-  String error;
-  if (!LoadModuleResource(resourceFolder, *resource, error))
+  // The module called in: a missing or broken resource is a console line and
+  // a null result.
+  try
   {
-    HostMessage(error);
+    return std::make_unique<ModuleResource>(LoadModuleResource(resourceFolder)).release();
+  }
+  catch (const std::exception& e)
+  {
+    HostMessage(e.what());
     return nullptr;
   }
-  return resource.release();
 }
 
 String CoreServicesImpl::ResourceString(void* resource, Int32 id)

@@ -4,6 +4,8 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "host/core/input_error.h"
+
 #include "hostapi/ids.h"
 
 namespace qhost {
@@ -179,14 +181,11 @@ BaseContainer DefaultElementSettings(Int32 dtype)
   return s;
 }
 
-bool LoadDescriptionResource(const String& path, DescriptionResource& out, String& error)
+DescriptionResource LoadDescriptionResource(const String& path)
 {
   std::ifstream file(path);
   if (!file)
-  {
-    error = path + ": cannot open description";
-    return false;
-  }
+    throw InputError(path + ": cannot open description");
   try
   {
     const Json root = Json::parse(file);
@@ -194,13 +193,12 @@ bool LoadDescriptionResource(const String& path, DescriptionResource& out, Strin
     description.name = root.at("name").get<String>();
     for (const Json& e : root.at("elements"))
       description.elements.push_back(ParseElement(e));
-    out = std::move(description);
-    return true;
+    return description;
   }
   catch (const std::exception& e)
   {
-    error = path + ": broken description: " + e.what();
-    return false;
+    // The parser names the element; the file it is in is added here.
+    throw InputError(path + ": broken description: " + e.what());
   }
 }
 

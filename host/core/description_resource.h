@@ -37,8 +37,8 @@ struct DescriptionResource
   const DescElement* Find(const DescID& id) const;
 };
 
-// Loads a description file; false with a message naming the file on failure.
-bool LoadDescriptionResource(const String& path, DescriptionResource& out, String& error);
+// Loads a description file; throws InputError naming the file on failure.
+DescriptionResource LoadDescriptionResource(const String& path);
 
 // The DTYPE_* of a type name in a description file, or DTYPE_NONE.
 // Settings keys of an element's help text and of its identifier, the upper-case

@@ -4,6 +4,8 @@
 #include <dlfcn.h>
 #include <filesystem>
 
+#include "host/core/input_error.h"
+
 namespace qhost {
 namespace {
 
@@ -32,29 +34,24 @@ const CoreModuleRecord* LoadedModule::CoreRecord() const
   return slot ? static_cast<const CoreModuleRecord*>(*slot) : nullptr;
 }
 
-std::unique_ptr<LoadedModule> OpenModule(const String& path, String& error)
+std::unique_ptr<LoadedModule> OpenModule(const String& path)
 {
   namespace fs = std::filesystem;
   std::error_code ec;
   if (!fs::is_regular_file(path, ec))
-  {
-    error = path + ": no such module file";
-    return nullptr;
-  }
+    throw InputError(path + ": no such module file");
   const String absolute = fs::absolute(path, ec).string();
   void* handle = dlopen(absolute.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle)
   {
     const char* reason = dlerror();
-    error = path + ": not a loadable module (" + (reason ? reason : "unknown reason") + ")";
-    return nullptr;
+    throw InputError(path + ": not a loadable module (" + (reason ? reason : "unknown reason") + ")");
   }
   auto* entry = reinterpret_cast<PluginMainFunction>(dlsym(handle, "plugin_main"));
   if (!entry)
   {
     dlclose(handle);
-    error = path + ": the library exports no plugin_main";
-    return nullptr;
+    throw InputError(path + ": the library exports no plugin_main");
   }
   return std::make_unique<LoadedModule>(absolute, handle, entry);
 }

@@ -35,8 +35,8 @@ private:
   ModuleContext context_;
 };
 
-// Opens a module file; null with a message naming the file on failure.
-std::unique_ptr<LoadedModule> OpenModule(const String& path, String& error);
+// Opens a module file; throws InputError naming the file on failure.
+std::unique_ptr<LoadedModule> OpenModule(const String& path);
 
 struct StartReport
 {

@@ -4,23 +4,19 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "host/core/input_error.h"
+
 namespace qhost {
 
-bool LoadModuleResource(const String& folder, ModuleResource& out, String& error)
+ModuleResource LoadModuleResource(const String& folder)
 {
   namespace fs = std::filesystem;
   const fs::path stringsPath = fs::path(folder) / "strings.json";
   if (!fs::is_directory(fs::path(folder) / "description"))
-  {
-    error = folder + ": no description folder";
-    return false;
-  }
+    throw InputError(folder + ": no description folder");
   std::ifstream file(stringsPath);
   if (!file)
-  {
-    error = stringsPath.string() + ": cannot open string table";
-    return false;
-  }
+    throw InputError(stringsPath.string() + ": cannot open string table");
   try
   {
     const auto root = nlohmann::json::parse(file);
@@ -28,13 +24,12 @@ bool LoadModuleResource(const String& folder, ModuleResource& out, String& error
     resource.folder = folder;
     for (const auto& [key, value] : root.at("strings").items())
       resource.strings[std::stoi(key)] = value.get<String>();
-    out = std::move(resource);
-    return true;
+    return resource;
   }
   catch (const std::exception& e)
   {
-    error = stringsPath.string() + ": broken string table: " + e.what();
-    return false;
+    // The parser (or a key that is no number) says what; the file is added here.
+    throw InputError(stringsPath.string() + ": broken string table: " + e.what());
   }
 }
 

@@ -16,7 +16,7 @@ struct ModuleResource
   std::map<Int32, String> strings;
 };
 
-// Loads the string table; false with a message naming the file on failure.
-bool LoadModuleResource(const String& folder, ModuleResource& out, String& error);
+// Loads the string table; throws InputError naming the file on failure.
+ModuleResource LoadModuleResource(const String& folder);
 
 } // namespace qhost

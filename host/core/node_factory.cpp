@@ -2,6 +2,7 @@
 
 #include "hostapi/host_interface.h"
 #include "host/core/bitmap.h"
+#include "host/core/input_error.h"
 
 namespace qhost {
 namespace {
@@ -88,31 +89,23 @@ CustomDataType* NodeFactory::CreateCustomData(Int32 type) const
   return it == customData_.end() ? nullptr : it->second();
 }
 
-Bool NodeFactory::RegisterPlugin(const PluginRegistration& registration, String& error)
+void NodeFactory::RegisterPlugin(const PluginRegistration& registration)
 {
   if (FindPlugin(registration.id))
-  {
-    error = "plug-in ID " + std::to_string(registration.id) + " is already registered";
-    return false;
-  }
+    throw InputError("plug-in ID " + std::to_string(registration.id) + " is already registered");
   if (!registration.allocator)
-  {
-    error = "plug-in " + std::to_string(registration.id) + " has no allocation function";
-    return false;
-  }
+    throw InputError("plug-in " + std::to_string(registration.id) + " has no allocation function");
   auto info = std::make_unique<PluginInfo>();
   // The description resource comes first: without it the plug-in is refused.
   const String path = GetHostInterface()->core->JoinPath(
       GetHostInterface()->core->JoinPath(registration.resourceFolder, "description"), registration.description + ".json");
-  if (!LoadDescriptionResource(path, info->description, error))
-    return false;
+  info->description = LoadDescriptionResource(path);
   info->registration = registration;
   // Keep a copy of the icon: the module frees its own after registering.
   info->registration.icon = nullptr;
   if (const auto* icon = dynamic_cast<const HostBitmap*>(registration.icon))
     info->icon = std::make_unique<HostBitmap>(*icon);
   plugins_.push_back(std::move(info));
-  return true;
 }
 
 const PluginInfo* NodeFactory::FindPlugin(Int32 id) const

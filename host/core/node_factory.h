@@ -52,7 +52,8 @@ public:
   const BuiltinType* FindBuiltin(NodeClass kind, Int32 type) const;
 
   // Plug-ins.
-  Bool RegisterPlugin(const PluginRegistration& registration, String& error);
+  // Throws InputError saying why the plug-in is refused.
+  void RegisterPlugin(const PluginRegistration& registration);
   const PluginInfo* FindPlugin(Int32 id) const;
   std::vector<const PluginInfo*> Plugins() const;
   // The static description of a type (plug-in or built-in), or null.

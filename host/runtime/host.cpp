@@ -1,6 +1,7 @@
 #include "host/runtime/host.h"
 
 #include "host/core/core_types.h"
+#include "host/core/input_error.h"
 #include "host/core/node_factory.h"
 #include "host/runtime/families.h"
 
@@ -26,9 +27,18 @@ ModuleStatus Host::LoadModule(const String& path)
 {
   ModuleStatus status;
   status.path = path;
-  auto module = OpenModule(path, status.error);
-  if (!module)
+  // A module that cannot be opened is reported in its status, as one that
+  // refuses to start is, so the others still load.
+  std::unique_ptr<LoadedModule> module;
+  try
+  {
+    module = OpenModule(path);
+  }
+  catch (const InputError& e)
+  {
+    status.error = e.what();
     return status;
+  }
   if (const CoreModuleRecord* record = module->CoreRecord(); record && record->moduleId)
   {
     status.moduleId = record->moduleId;

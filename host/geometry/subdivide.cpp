@@ -9,6 +9,9 @@
 
 #include <opensubdiv/far/primvarRefiner.h>
 #include <opensubdiv/far/topologyRefinerFactory.h>
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+#include <tbb/parallel_invoke.h>
 
 #include "host/geometry/mesh_validation.h"
 #include "host/geometry/polygon_geometry.h"
@@ -110,26 +113,33 @@ std::vector<Vector> RefineValues(const Refiner& refiner, const std::vector<Vecto
 
 MeshData AssembleResult(const MeshData& in, const Refiner& refiner, const std::vector<Vector>& uvValues)
 {
+  // The points and the UVs refine independently through the same (read-only)
+  // topology, so they run side by side; every value is computed as before.
   MeshData result;
-  result.points = RefineValues(refiner, in.points, false);
-  const std::vector<Vector> refinedUVs = in.HasUVs() ? RefineValues(refiner, uvValues, true) : std::vector<Vector>();
+  std::vector<Vector> refinedUVs;
+  tbb::parallel_invoke([&] { result.points = RefineValues(refiner, in.points, false); },
+                       [&] {
+                         if (in.HasUVs())
+                           refinedUVs = RefineValues(refiner, uvValues, true);
+                       });
 
   const Far::TopologyLevel& last = refiner.GetLevel(refiner.GetMaxLevel());
-  const int faceCount = last.GetNumFaces();
-  result.polygons.reserve(static_cast<std::size_t>(faceCount));
+  const auto faceCount = static_cast<std::size_t>(last.GetNumFaces());
+  result.polygons.resize(faceCount);
   if (in.HasUVs())
-    result.uvs.reserve(static_cast<std::size_t>(faceCount));
-  for (int face = 0; face < faceCount; ++face)
-  {
-    const Far::ConstIndexArray vertices = last.GetFaceVertices(face);
-    result.polygons.emplace_back(vertices[0], vertices[1], vertices[2], vertices[3]);
-    if (in.HasUVs())
+    result.uvs.resize(faceCount);
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, faceCount), [&](const tbb::blocked_range<std::size_t>& r) {
+    for (std::size_t face = r.begin(); face < r.end(); ++face)
     {
-      const Far::ConstIndexArray values = last.GetFaceFVarValues(face, 0);
-      result.uvs.push_back({refinedUVs[values[0]], refinedUVs[values[1]], refinedUVs[values[2]], refinedUVs[values[3]]});
+      const Far::ConstIndexArray vertices = last.GetFaceVertices(static_cast<int>(face));
+      result.polygons[face] = CPolygon(vertices[0], vertices[1], vertices[2], vertices[3]);
+      if (in.HasUVs())
+      {
+        const Far::ConstIndexArray values = last.GetFaceFVarValues(static_cast<int>(face), 0);
+        result.uvs[face] = {refinedUVs[values[0]], refinedUVs[values[1]], refinedUVs[values[2]], refinedUVs[values[3]]};
+      }
     }
-  }
-
+  });
   if (!in.selections.empty())
   {
     const std::vector<Int32> origin = OriginalPolygons(refiner);
@@ -140,10 +150,10 @@ MeshData AssembleResult(const MeshData& in, const Refiner& refiner, const std::v
       for (const Int32 polygon : selection.polygons)
         member[polygon] = 1;
       NamedSelection& childSelection = result.selections.emplace_back(NamedSelection{selection.name, {}});
-      for (int face = 0; face < faceCount; ++face)
+      for (std::size_t face = 0; face < faceCount; ++face)
       {
         if (member[origin[face]])
-          childSelection.polygons.push_back(face);
+          childSelection.polygons.push_back(static_cast<Int32>(face));
       }
     }
   }

@@ -242,6 +242,8 @@ void AtomicFileWriter::Open(const std::string& path)
   const Target target = ResolveTarget(path);
   path_ = path;
   target_ = target.path;
+  written_ = 0;
+  startedWriteback_ = 0;
   fd_ = CreateTemporary(target, temporary_);
   if (fd_ < 0)
     throw SystemError(path, "cannot create temporary file", errno);
@@ -261,6 +263,23 @@ void AtomicFileWriter::Append(std::span<const std::uint8_t> bytes)
     throw OutputError(path_, "cannot write: the file is not open");
   if (!WriteAll(fd_, bytes))
     Fail("cannot write");
+  StartWriteback(bytes.size());
+}
+
+void AtomicFileWriter::StartWriteback(std::size_t appended)
+{
+  // A large file is sent to the disk while the rest is still being made, so
+  // the flush in Commit waits only for the last window instead of the whole
+  // file. Failures surface there; this only starts the writing.
+  constexpr std::uint64_t kWritebackWindow = 32u << 20;
+  written_ += appended;
+  if (written_ - startedWriteback_ < kWritebackWindow)
+    return;
+#ifdef __linux__
+  (void)::sync_file_range(fd_, static_cast<off_t>(startedWriteback_), static_cast<off_t>(written_ - startedWriteback_),
+                          SYNC_FILE_RANGE_WRITE);
+#endif
+  startedWriteback_ = written_;
 }
 
 void AtomicFileWriter::Append(std::string_view text)

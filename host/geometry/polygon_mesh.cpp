@@ -100,9 +100,10 @@ MeshData TakePolygonMesh(ObjectNode& object)
 
 void WritePolygonMesh(ObjectNode& object, MeshData mesh)
 {
-  std::vector<UVWStruct> uvs = mesh.HasUVs() ? std::move(mesh.uvs) : std::vector<UVWStruct>();
+  // The UVs go in first: the tag then already fits the new polygons, and
+  // setting the geometry does not grow it to a zero-filled array first.
+  WriteUVs(object, mesh.HasUVs() ? std::move(mesh.uvs) : std::vector<UVWStruct>());
   object.SetGeometry(std::move(mesh.points), std::move(mesh.polygons));
-  WriteUVs(object, std::move(uvs));
   WriteSelections(object, mesh);
 }
 

@@ -22,34 +22,38 @@ constexpr const char* kDefaultGroup = "default";
 // The most corners one face may have (the OBJ library counts them in a byte).
 constexpr std::size_t kMaxObjFaceCorners = 255;
 
+// The longest shortest-round-trip double ("-2.2250738585072014e-308") and
+// the longest index, with room to spare.
+constexpr std::size_t kMaxNumberChars = 32;
+constexpr std::size_t kMaxIndexChars = 24;
+
 // Shortest text that reads back as exactly the same double.
-void AppendNumber(std::string& out, Float value)
+char* WriteNumber(char* out, Float value)
 {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
-  out.append(buffer, result.ptr);
+  return std::to_chars(out, out + kMaxNumberChars, value).ptr;
 }
 
-void AppendInteger(std::string& out, std::size_t value)
+char* WriteIndex(char* out, std::size_t value)
 {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
-  out.append(buffer, result.ptr);
+  return std::to_chars(out, out + kMaxIndexChars, value).ptr;
 }
 
-void AppendVectorLine(std::string& out, const char* tag, Float x, Float y, const Float* z)
+// "tag x y[ z]" and a line end.
+void AppendVectorLine(ChunkBuffer& out, std::string_view tag, Float x, Float y, const Float* z)
 {
-  out += tag;
-  out += ' ';
-  AppendNumber(out, x);
-  out += ' ';
-  AppendNumber(out, y);
+  char* p = out.Reserve(tag.size() + 3 * (1 + kMaxNumberChars) + 1);
+  p = std::copy(tag.begin(), tag.end(), p);
+  *p++ = ' ';
+  p = WriteNumber(p, x);
+  *p++ = ' ';
+  p = WriteNumber(p, y);
   if (z)
   {
-    out += ' ';
-    AppendNumber(out, *z);
+    *p++ = ' ';
+    p = WriteNumber(p, *z);
   }
-  out += '\n';
+  *p++ = '\n';
+  out.Commit(p);
 }
 
 // Bit patterns of a value as OBJ keeps it; +0 and -0 are the same value.
@@ -204,50 +208,52 @@ void WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
   writer.Open(path);
   writer.Append("# polygon mesh: " + std::to_string(mesh.points.size()) + " points, " +
                 std::to_string(mesh.polygons.size()) + " polygons\no " + GroupName(options.objectName) + "\n");
-  const auto points = [&](std::string& text, std::size_t begin, std::size_t end) {
+  const auto points = [&](ChunkBuffer& text, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i)
     {
       const Vector p = options.frame.PointToFile(mesh.points[i]);
       AppendVectorLine(text, "v", p.x, p.y, &p.z);
     }
   };
-  const auto textureCoordinates = [&](std::string& text, std::size_t begin, std::size_t end) {
+  const auto textureCoordinates = [&](ChunkBuffer& text, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i)
     {
       const Vector uv = SlotUV(mesh, uvs.firstSlot[i]);
       AppendVectorLine(text, "vt", uv.x, uv.y, nullptr);
     }
   };
-  const auto normalLines = [&](std::string& text, std::size_t begin, std::size_t end) {
+  const auto normalLines = [&](ChunkBuffer& text, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i)
     {
       const Vector n = options.frame.DirectionToFile(cornerNormals[normals.firstSlot[i]]);
       AppendVectorLine(text, "vn", n.x, n.y, &n.z);
     }
   };
-  const auto faces = [&](std::string& text, std::size_t begin, std::size_t end) {
+  const auto faces = [&](ChunkBuffer& text, std::size_t begin, std::size_t end) {
     for (std::size_t polygon = begin; polygon < end; ++polygon)
     {
       if (polygon == 0 || groupOf(polygon) != groupOf(polygon - 1))
       {
-        text += "g ";
-        text += groupOf(polygon);
-        text += '\n';
+        text.Append("g ");
+        text.Append(groupOf(polygon));
+        text.Append("\n");
       }
       const int cornerCount = mesh.polygons[polygon].IsTriangle() ? 3 : 4;
-      text += 'f';
+      char* p = text.Reserve(1 + 4 * (3 + 3 * kMaxIndexChars) + 1);
+      *p++ = 'f';
       for (int corner = 0; corner < cornerCount; ++corner)
       {
         const auto slot = static_cast<std::uint32_t>(4 * polygon + corner);
-        text += ' ';
-        AppendInteger(text, static_cast<std::size_t>(SlotPoint(mesh, slot)) + 1);
-        text += '/';
+        *p++ = ' ';
+        p = WriteIndex(p, static_cast<std::size_t>(SlotPoint(mesh, slot)) + 1);
+        *p++ = '/';
         if (hasUVs)
-          AppendInteger(text, std::size_t{uvs.vertexOfSlot[slot]} + 1);
-        text += '/';
-        AppendInteger(text, std::size_t{normals.vertexOfSlot[slot]} + 1);
+          p = WriteIndex(p, std::size_t{uvs.vertexOfSlot[slot]} + 1);
+        *p++ = '/';
+        p = WriteIndex(p, std::size_t{normals.vertexOfSlot[slot]} + 1);
       }
-      text += '\n';
+      *p++ = '\n';
+      text.Commit(p);
     }
   };
   AppendInChunks(writer, mesh.points.size(), points);

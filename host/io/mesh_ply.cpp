@@ -15,16 +15,16 @@
 namespace qhost {
 namespace {
 
-void AppendLittleEndian32(std::string& out, std::uint32_t value)
+char* WriteLittleEndian32(char* out, std::uint32_t value)
 {
-  const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-                         static_cast<char>(value >> 24)};
-  out.append(bytes, 4);
+  for (int shift = 0; shift < 32; shift += 8)
+    *out++ = static_cast<char>(value >> shift);
+  return out;
 }
 
-void AppendFloat(std::string& out, Float value)
+char* WriteFloat(char* out, Float value)
 {
-  AppendLittleEndian32(out, std::bit_cast<std::uint32_t>(static_cast<float>(value)));
+  return WriteLittleEndian32(out, std::bit_cast<std::uint32_t>(static_cast<float>(value)));
 }
 
 // One normal per point: the normalised sum of its corners' normals, so a
@@ -74,34 +74,39 @@ void WritePly(const std::string& path, const MeshData& mesh, std::span<const Vec
   header += "end_header\n";
 
   const std::vector<Vector> normals = PointNormals(mesh, cornerNormals);
-  const auto vertices = [&](std::string& bytes, std::size_t begin, std::size_t end) {
+  const auto vertices = [&](ChunkBuffer& bytes, std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i)
     {
       const Vector position = frame.PointToFile(mesh.points[i]);
       const Vector normal = frame.DirectionToFile(normals[i]);
+      char* out = bytes.Reserve(6 * 4);
       for (Float value : {position.x, position.y, position.z, normal.x, normal.y, normal.z})
-        AppendFloat(bytes, value);
+        out = WriteFloat(out, value);
+      bytes.Commit(out);
     }
   };
-  const auto faces = [&](std::string& bytes, std::size_t begin, std::size_t end) {
+  const auto faces = [&](ChunkBuffer& bytes, std::size_t begin, std::size_t end) {
     for (std::size_t polygon = begin; polygon < end; ++polygon)
     {
       const CPolygon& p = mesh.polygons[polygon];
       const Int32 points[4] = {p.a, p.b, p.c, p.d};
       const int cornerCount = p.IsTriangle() ? 3 : 4;
-      bytes += static_cast<char>(cornerCount);
+      char* out = bytes.Reserve(1 + 4 * 4 + 1 + 8 * 4);
+      *out++ = static_cast<char>(cornerCount);
       for (int corner = 0; corner < cornerCount; ++corner)
-        AppendLittleEndian32(bytes, static_cast<std::uint32_t>(points[corner]));
-      if (!hasUVs)
-        continue;
-      const UVWStruct& uvw = mesh.uvs[polygon];
-      const Vector uvs[4] = {uvw.a, uvw.b, uvw.c, uvw.d};
-      bytes += static_cast<char>(2 * cornerCount);
-      for (int corner = 0; corner < cornerCount; ++corner)
+        out = WriteLittleEndian32(out, static_cast<std::uint32_t>(points[corner]));
+      if (hasUVs)
       {
-        AppendFloat(bytes, uvs[corner].x);
-        AppendFloat(bytes, uvs[corner].y);
+        const UVWStruct& uvw = mesh.uvs[polygon];
+        const Vector uvs[4] = {uvw.a, uvw.b, uvw.c, uvw.d};
+        *out++ = static_cast<char>(2 * cornerCount);
+        for (int corner = 0; corner < cornerCount; ++corner)
+        {
+          out = WriteFloat(out, uvs[corner].x);
+          out = WriteFloat(out, uvs[corner].y);
+        }
       }
+      bytes.Commit(out);
     }
   };
   AtomicFileWriter writer;

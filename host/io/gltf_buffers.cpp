@@ -78,7 +78,10 @@ void WriteSceneOfFirstNode(const std::string& path, tinygltf::Model& model, bool
   tinygltf::TinyGLTF writer;
   if (!writer.WriteGltfSceneToStream(&model, stream, !binary, binary))
     throw OutputError(path, "glTF serialisation failed");
-  WriteFileAtomically(path, stream.str());
+  // The file's bytes now hold the buffer: its own copy goes before the file
+  // is written, and the bytes move out of the stream rather than being copied.
+  std::vector<unsigned char>().swap(buffer);
+  WriteFileAtomically(path, std::move(stream).str());
 }
 
 } // namespace qhost

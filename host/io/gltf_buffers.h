@@ -27,7 +27,9 @@ int AddPngTexture(tinygltf::Model& model, std::vector<unsigned char>& buffer, st
 
 // Pads the buffer to a multiple of four bytes, makes node 0 the one node of
 // the default scene and writes the model atomically, as GLB when binary and
-// as .gltf JSON with the buffer embedded otherwise. Throws OutputError.
+// as .gltf JSON with the buffer embedded otherwise. The model's buffer is
+// released once serialised, so the file's bytes are the only copy while it is
+// written. Throws OutputError.
 void WriteSceneOfFirstNode(const std::string& path, tinygltf::Model& model, bool binary);
 
 } // namespace qhost

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
 #include <tiny_gltf.h>
 
 #include "host/io/gltf_buffers.h"
@@ -45,31 +47,62 @@ void WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
   std::vector<float> texcoords(hasUVs ? 2 * vertexCount : 0);
   std::vector<double> minimum(3, std::numeric_limits<double>::max());
   std::vector<double> maximum(3, std::numeric_limits<double>::lowest());
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, vertexCount), [&](const tbb::blocked_range<std::size_t>& r) {
+    for (std::size_t i = r.begin(); i < r.end(); ++i)
+    {
+      const std::uint32_t slot = split.firstSlot[i];
+      const Vector position = options.frame.PointToFile(mesh.points[SlotPoint(mesh, slot)]);
+      const Vector n = UnitNormal(options.frame.DirectionToFile(cornerNormals[slot]));
+      positions[3 * i] = static_cast<float>(position.x);
+      positions[3 * i + 1] = static_cast<float>(position.y);
+      positions[3 * i + 2] = static_cast<float>(position.z);
+      normals[3 * i] = static_cast<float>(n.x);
+      normals[3 * i + 1] = static_cast<float>(n.y);
+      normals[3 * i + 2] = static_cast<float>(n.z);
+      if (hasUVs)
+      {
+        const Vector uv = SlotUV(mesh, slot);
+        texcoords[2 * i] = static_cast<float>(uv.x);
+        texcoords[2 * i + 1] = static_cast<float>(1.0 - uv.y);
+      }
+    }
+  });
   for (std::size_t i = 0; i < vertexCount; ++i)
-  {
-    const std::uint32_t slot = split.firstSlot[i];
-    const Vector position = options.frame.PointToFile(mesh.points[SlotPoint(mesh, slot)]);
-    const Vector n = UnitNormal(options.frame.DirectionToFile(cornerNormals[slot]));
-    const float p[3] = {static_cast<float>(position.x), static_cast<float>(position.y),
-                        static_cast<float>(position.z)};
     for (int k = 0; k < 3; ++k)
     {
-      positions[3 * i + k] = p[k];
-      minimum[k] = std::min<double>(minimum[k], p[k]);
-      maximum[k] = std::max<double>(maximum[k], p[k]);
+      minimum[k] = std::min<double>(minimum[k], positions[3 * i + k]);
+      maximum[k] = std::max<double>(maximum[k], positions[3 * i + k]);
     }
-    normals[3 * i] = static_cast<float>(n.x);
-    normals[3 * i + 1] = static_cast<float>(n.y);
-    normals[3 * i + 2] = static_cast<float>(n.z);
-    if (hasUVs)
-    {
-      const Vector uv = SlotUV(mesh, slot);
-      texcoords[2 * i] = static_cast<float>(uv.x);
-      texcoords[2 * i + 1] = static_cast<float>(1.0 - uv.y);
-    }
-  }
+
+  tinygltf::Model model = NewSingleBufferModel();
+  std::vector<unsigned char>& buffer = model.buffers[0].data;
+  std::size_t triangleCount = 0;
+  for (const CPolygon& polygon : mesh.polygons)
+    triangleCount += polygon.IsTriangle() ? 1 : 2;
+  // Every view's size is a multiple of four, so the views follow each other
+  // without padding; reserving the whole buffer avoids copies as it grows.
+  buffer.reserve(4 * (positions.size() + normals.size() + texcoords.size() + 3 * triangleCount));
+
+  // Each array is freed once it is in the buffer, so the mesh is held in at
+  // most one extra copy at a time.
+  const auto addFloats = [&](std::vector<float>& values, int type) {
+    const int view = AddBufferView(model, buffer, values.data(), values.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER);
+    std::vector<float>().swap(values);
+    return AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, type, vertexCount);
+  };
+  tinygltf::Primitive primitive;
+  primitive.mode = TINYGLTF_MODE_TRIANGLES;
+  primitive.material = 0;
+  const int positionAccessor = addFloats(positions, TINYGLTF_TYPE_VEC3);
+  model.accessors[positionAccessor].minValues = minimum;
+  model.accessors[positionAccessor].maxValues = maximum;
+  primitive.attributes["POSITION"] = positionAccessor;
+  primitive.attributes["NORMAL"] = addFloats(normals, TINYGLTF_TYPE_VEC3);
+  if (hasUVs)
+    primitive.attributes["TEXCOORD_0"] = addFloats(texcoords, TINYGLTF_TYPE_VEC2);
+
   std::vector<std::uint32_t> triangles;
-  triangles.reserve(6 * mesh.polygons.size());
+  triangles.reserve(3 * triangleCount);
   for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
   {
     const std::uint32_t* c = split.vertexOfSlot.data() + 4 * polygon;
@@ -77,29 +110,10 @@ void WriteGltf(const std::string& path, const MeshData& mesh, std::span<const Ve
     if (!mesh.polygons[polygon].IsTriangle())
       triangles.insert(triangles.end(), {c[0], c[2], c[3]});
   }
-
-  tinygltf::Model model = NewSingleBufferModel();
-  std::vector<unsigned char>& buffer = model.buffers[0].data;
-
-  tinygltf::Primitive primitive;
-  primitive.mode = TINYGLTF_MODE_TRIANGLES;
-  primitive.material = 0;
-  const int positionAccessor = AddAccessor(
-    model, AddBufferView(model, buffer, positions.data(), positions.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
-    TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, vertexCount);
-  model.accessors[positionAccessor].minValues = minimum;
-  model.accessors[positionAccessor].maxValues = maximum;
-  primitive.attributes["POSITION"] = positionAccessor;
-  primitive.attributes["NORMAL"] = AddAccessor(
-    model, AddBufferView(model, buffer, normals.data(), normals.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
-    TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, vertexCount);
-  if (hasUVs)
-    primitive.attributes["TEXCOORD_0"] = AddAccessor(
-      model, AddBufferView(model, buffer, texcoords.data(), texcoords.size() * 4, TINYGLTF_TARGET_ARRAY_BUFFER),
-      TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, vertexCount);
   primitive.indices = AddAccessor(
     model, AddBufferView(model, buffer, triangles.data(), triangles.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER),
     TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, triangles.size());
+  std::vector<std::uint32_t>().swap(triangles);
 
   tinygltf::Material material;
   material.name = options.objectName;

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <limits>
 
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_reduce.h>
+
 #include "host/core/input_error.h"
 #include "host/core/output_error.h"
 
@@ -23,6 +26,22 @@ bool FitsFloat(const Vector& v)
 {
   constexpr Float kLargest = std::numeric_limits<float>::max();
   return std::abs(v.x) <= kLargest && std::abs(v.y) <= kLargest && std::abs(v.z) <= kLargest;
+}
+
+// The smallest i in [0, count) for which bad(i) holds, or count: checked on
+// every core, and still the first one, so the message names the same element.
+template <typename Bad>
+std::size_t FirstWhere(std::size_t count, const Bad& bad)
+{
+  return tbb::parallel_reduce(
+    tbb::blocked_range<std::size_t>(0, count), count,
+    [&](const tbb::blocked_range<std::size_t>& r, std::size_t first) {
+      for (std::size_t i = r.begin(); i < std::min(r.end(), first); ++i)
+        if (bad(i))
+          return i;
+      return first;
+    },
+    [](std::size_t a, std::size_t b) { return std::min(a, b); });
 }
 
 } // namespace
@@ -46,23 +65,34 @@ std::string MeshWriteProblem(const MeshData& mesh, std::span<const Vector> corne
     return "mesh has more than " + std::to_string(kMaxMeshElements) + " points or polygons";
   // No file may carry NaN or infinity: such a mesh comes from the values the
   // run was given, so the message says so rather than blaming the output.
-  for (std::size_t i = 0; i < mesh.points.size(); ++i)
-    if (!FitsFloat(mesh.points[i]))
-      return "not written: the built mesh has point " + std::to_string(i) +
-             " at a non-finite or overflowing position (check the parameters and the input)";
-  for (std::size_t i = 0; i < cornerNormals.size(); ++i)
-    if (!FitsFloat(cornerNormals[i]))
-      return "not written: the built mesh has a non-finite normal at polygon " + std::to_string(i / 4) +
-             " (check the parameters and the input)";
-  for (std::size_t i = 0; i < mesh.uvs.size(); ++i)
-    for (const Vector& uv : {mesh.uvs[i].a, mesh.uvs[i].b, mesh.uvs[i].c, mesh.uvs[i].d})
-      if (!FitsFloat(uv))
-        return "not written: the built mesh has a non-finite UV at polygon " + std::to_string(i);
-  for (std::size_t i = 0; i < mesh.polygons.size(); ++i)
+  if (const std::size_t i = FirstWhere(mesh.points.size(), [&](std::size_t k) { return !FitsFloat(mesh.points[k]); });
+      i < mesh.points.size())
+    return "not written: the built mesh has point " + std::to_string(i) +
+           " at a non-finite or overflowing position (check the parameters and the input)";
+  if (const std::size_t i = FirstWhere(cornerNormals.size(), [&](std::size_t k) { return !FitsFloat(cornerNormals[k]); });
+      i < cornerNormals.size())
+    return "not written: the built mesh has a non-finite normal at polygon " + std::to_string(i / 4) +
+           " (check the parameters and the input)";
+  if (const std::size_t i = FirstWhere(mesh.uvs.size(),
+                                       [&](std::size_t k) {
+                                         const UVWStruct& uv = mesh.uvs[k];
+                                         return !FitsFloat(uv.a) || !FitsFloat(uv.b) || !FitsFloat(uv.c) ||
+                                                !FitsFloat(uv.d);
+                                       });
+      i < mesh.uvs.size())
+    return "not written: the built mesh has a non-finite UV at polygon " + std::to_string(i);
+  const auto outOfRange = [&](Int32 index) { return index < 0 || index >= pointCount; };
+  if (const std::size_t i = FirstWhere(mesh.polygons.size(),
+                                       [&](std::size_t k) {
+                                         const CPolygon& p = mesh.polygons[k];
+                                         return outOfRange(p.a) || outOfRange(p.b) || outOfRange(p.c) ||
+                                                outOfRange(p.d);
+                                       });
+      i < mesh.polygons.size())
   {
     const CPolygon& p = mesh.polygons[i];
     for (Int32 index : {p.a, p.b, p.c, p.d})
-      if (index < 0 || index >= pointCount)
+      if (outOfRange(index))
         return "polygon " + std::to_string(i) + " uses point " + std::to_string(index) + " out of range";
   }
   if (!mesh.uvs.empty() && !mesh.HasUVs())

@@ -20,8 +20,13 @@ struct EdgeUse
 };
 
 // All non-degenerate sides of all polygons, sorted by (low, high, polygon), so the
-// uses of one edge form a contiguous run. Point indices must be valid.
+// uses of one edge form a contiguous run. Point indices must be valid. The order,
+// also of sides that tie on all three keys, does not depend on the thread count.
 std::vector<EdgeUse> CollectEdgeUses(std::span<const CPolygon> polygons);
+
+// Puts the uses that share one low point, given in any order, in the order
+// CollectEdgeUses has them.
+void SortEdgeUsesOfLowPoint(std::span<EdgeUse> uses);
 
 // Length of the run of uses of the same edge that starts at `first`.
 std::size_t EdgeRunLength(std::span<const EdgeUse> uses, std::size_t first);

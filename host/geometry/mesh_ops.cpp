@@ -1,14 +1,18 @@
 #include "host/geometry/mesh_ops.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cmath>
 #include <numeric>
+#include <span>
+#include <utility>
 
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
 
+#include "host/geometry/corners_by_point.h"
 #include "host/geometry/edge_uses.h"
 #include "host/geometry/polygon_geometry.h"
 
@@ -48,23 +52,169 @@ bool SameBits(const Vector& a, const Vector& b)
          std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
 }
 
-// Disjoint-set forest over corner slots, with path halving.
-Int32 FindRoot(std::vector<Int32>& parent, Int32 slot)
+// Disjoint-set forest over the corners of one point, with path halving. The
+// root of a set is its smallest index.
+std::size_t FindRoot(std::vector<std::size_t>& parent, std::size_t corner)
 {
-  while (parent[slot] != slot)
+  while (parent[corner] != corner)
   {
-    parent[slot] = parent[parent[slot]];
-    slot = parent[slot];
+    parent[corner] = parent[parent[corner]];
+    corner = parent[corner];
   }
-  return slot;
+  return corner;
 }
 
-void Unite(std::vector<Int32>& parent, Int32 first, Int32 second)
+void Unite(std::vector<std::size_t>& parent, std::size_t first, std::size_t second)
 {
-  const Int32 rootFirst = FindRoot(parent, first);
-  const Int32 rootSecond = FindRoot(parent, second);
+  const std::size_t rootFirst = FindRoot(parent, first);
+  const std::size_t rootSecond = FindRoot(parent, second);
   if (rootFirst != rootSecond)
     parent[std::max(rootFirst, rootSecond)] = std::min(rootFirst, rootSecond);
+}
+
+struct SmoothingRule
+{
+  const std::vector<Vector>& directions; // unit face normals
+  bool phongLimit;
+  Float minCosine;
+
+  bool Smooth(const EdgeUse& one, const EdgeUse& other) const
+  {
+    return !phongLimit || Dot(directions[one.polygon], directions[other.polygon]) >= minCosine;
+  }
+};
+
+// A side at the point being smoothed, with the index of its corner there among
+// the point's corners.
+struct SideAtPoint
+{
+  EdgeUse use;
+  Int32 otherPoint;
+  std::size_t corner;
+};
+
+// Calls join(one, other) for the pairs of uses of one edge whose faces smooth
+// into each other; `run` holds them in CollectEdgeUses order. Faces of one edge
+// that point exactly the same way pass the angle test with each other and with
+// any third face alike, so each joins the first of its direction and only
+// distinct directions are tested against each other: a file that repeats one
+// face thousands of times costs linear time, not quadratic. Only a pathological
+// edge has more than kMaxDirectionsPerEdge directions around it; faces of
+// further directions stay sharp there.
+template <typename Join>
+void ForEachSmoothPair(std::span<const SideAtPoint> run, const SmoothingRule& rule, Join&& join)
+{
+  constexpr std::size_t kMaxDirectionsPerEdge = 64;
+  std::array<std::size_t, kMaxDirectionsPerEdge> firstOfDirection;
+  std::size_t directionCount = 0;
+  for (std::size_t i = 0; i < run.size(); ++i)
+  {
+    const EdgeUse& use = run[i].use;
+    const auto known = firstOfDirection.begin() + static_cast<std::ptrdiff_t>(directionCount);
+    const auto same = std::find_if(firstOfDirection.begin(), known, [&](std::size_t k) {
+      return SameBits(rule.directions[run[k].use.polygon], rule.directions[use.polygon]);
+    });
+    if (same != known)
+    {
+      if (rule.Smooth(run[*same].use, use))
+        join(run[*same], run[i]);
+      continue;
+    }
+    if (directionCount == kMaxDirectionsPerEdge)
+      continue;
+    for (auto k = firstOfDirection.begin(); k != known; ++k)
+      if (rule.Smooth(run[*k].use, use))
+        join(run[*k], run[i]);
+    firstOfDirection[directionCount++] = i;
+  }
+}
+
+// Visits the non-degenerate sides that meet at corner `corner` of polygon
+// number `owner`: the one arriving there, then the one leaving.
+template <typename Visit>
+void ForEachSideAtCorner(const CPolygon& polygon, Int32 owner, Int32 corner, Visit&& visit)
+{
+  const Int32 corners = CornerCount(polygon);
+  const Int32 previous = corner == 0 ? corners - 1 : corner - 1;
+  const Int32 next = corner + 1 == corners ? 0 : corner + 1;
+  for (const auto& [from, to] : {std::pair{previous, corner}, std::pair{corner, next}})
+  {
+    const Int32 fromPoint = CornerPoint(polygon, from);
+    const Int32 toPoint = CornerPoint(polygon, to);
+    if (fromPoint != toPoint)
+      visit(fromPoint < toPoint ? EdgeUse{fromPoint, toPoint, owner, from, to}
+                                : EdgeUse{toPoint, fromPoint, owner, to, from});
+  }
+}
+
+// Per-task scratch space, reused from point to point.
+struct FanScratch
+{
+  std::vector<SideAtPoint> sides;
+  std::vector<std::size_t> parent;
+  std::vector<Vector> sums;
+};
+
+// Writes the normals of the corners at one point. A fan never leaves its point
+// (every join links two corners at an edge's low point or two at its high
+// point), so the edges at this point decide its fans alone, and tasks for
+// different points write disjoint corners. A fan's normal is the sum of its
+// faces' normals, added in ascending slot order into its root, the fan's first
+// corner, then normalised there.
+void WriteFanNormals(std::span<const CPolygon> polygons, std::span<const Int32> slots, const SmoothingRule& rule,
+                     const std::vector<Vector>& faceNormals, Int32 point, FanScratch& scratch,
+                     std::vector<Vector>& normals)
+{
+  std::vector<SideAtPoint>& sides = scratch.sides;
+  sides.clear();
+  for (std::size_t corner = 0; corner < slots.size(); ++corner)
+  {
+    const Int32 slot = slots[corner];
+    ForEachSideAtCorner(polygons[slot / 4], slot / 4, slot % 4, [&](const EdgeUse& use) {
+      sides.push_back({use, use.low == point ? use.high : use.low, corner});
+    });
+  }
+  // Every use of an edge is a side at both its end points, so the point's own
+  // corners find all uses of its edges; sorted by polygon, each edge's uses are
+  // in CollectEdgeUses order. Sides of one polygon on one edge tie, but only a
+  // polygon that repeats a point has those, and its face normal is then zero
+  // (or not finite), its direction zero: every angle test it takes has the
+  // same outcome, so the order of its sides cannot change the fans.
+  std::sort(sides.begin(), sides.end(), [](const SideAtPoint& one, const SideAtPoint& other) {
+    if (one.otherPoint != other.otherPoint)
+      return one.otherPoint < other.otherPoint;
+    return one.use.polygon < other.use.polygon;
+  });
+
+  std::vector<std::size_t>& parent = scratch.parent;
+  parent.resize(slots.size());
+  std::iota(parent.begin(), parent.end(), std::size_t{0});
+  for (auto first = sides.begin(); first != sides.end();)
+  {
+    const auto end = std::find_if(first, sides.end(), [&](const SideAtPoint& side) {
+      return side.otherPoint != first->otherPoint;
+    });
+    ForEachSmoothPair(std::span<const SideAtPoint>(first, end), rule, [&](const auto& one, const auto& other) {
+      Unite(parent, one.corner, other.corner);
+    });
+    first = end;
+  }
+
+  std::vector<Vector>& sums = scratch.sums;
+  sums.assign(slots.size(), Vector());
+  for (std::size_t corner = 0; corner < slots.size(); ++corner)
+    sums[FindRoot(parent, corner)] += faceNormals[slots[corner] / 4];
+  for (std::size_t corner = 0; corner < slots.size(); ++corner)
+  {
+    const std::size_t root = FindRoot(parent, corner);
+    if (root == corner)
+      sums[corner] = sums[corner].GetNormalized();
+    const Int32 slot = slots[corner];
+    normals[slot] = sums[root];
+    // A triangle's fourth slot repeats its third corner.
+    if (slot % 4 == 2 && polygons[slot / 4].IsTriangle())
+      normals[slot + 1] = sums[root];
+  }
 }
 
 } // namespace
@@ -116,68 +266,33 @@ std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, 
     }
   });
 
-  // Corner slots (polygon * 4 + corner) joined across smooth edges form the
-  // smoothing fans around each point; a fan's normal is the sum of its faces'.
-  std::vector<Int32> fan(polygonCount * 4);
-  std::iota(fan.begin(), fan.end(), 0);
-  const Float minCosine = std::cos(std::clamp(phongAngle, 0.0, kPi));
-  const auto smooth = [&](const EdgeUse& one, const EdgeUse& other) {
-    return !phongLimit || Dot(directions[one.polygon], directions[other.polygon]) >= minCosine;
-  };
-  const auto join = [&](const EdgeUse& one, const EdgeUse& other) {
-    Unite(fan, one.polygon * 4 + one.lowCorner, other.polygon * 4 + other.lowCorner);
-    Unite(fan, one.polygon * 4 + one.highCorner, other.polygon * 4 + other.highCorner);
-  };
-  // Faces of one edge that point exactly the same way pass the angle test with
-  // each other and with any third face alike, so each joins the first of its
-  // direction and only distinct directions are tested against each other: a
-  // file that repeats one face thousands of times costs linear time, not
-  // quadratic. Only a pathological edge has more than kMaxDirectionsPerEdge
-  // directions around it; faces of further directions stay sharp there.
-  constexpr std::size_t kMaxDirectionsPerEdge = 64;
-  std::vector<std::size_t> firstOfDirection;
-  const std::vector<EdgeUse> uses = CollectEdgeUses(mesh.polygons);
-  for (std::size_t first = 0; first < uses.size();)
-  {
-    const std::size_t end = first + EdgeRunLength(uses, first);
-    firstOfDirection.clear();
-    for (std::size_t i = first; i < end; ++i)
-    {
-      const EdgeUse& use = uses[i];
-      const auto same = std::find_if(firstOfDirection.begin(), firstOfDirection.end(), [&](std::size_t k) {
-        return SameBits(directions[uses[k].polygon], directions[use.polygon]);
-      });
-      if (same != firstOfDirection.end())
-      {
-        if (smooth(uses[*same], use))
-          join(uses[*same], use);
-        continue;
-      }
-      if (firstOfDirection.size() == kMaxDirectionsPerEdge)
-        continue;
-      for (const std::size_t k : firstOfDirection)
-        if (smooth(uses[k], use))
-          join(uses[k], use);
-      firstOfDirection.push_back(i);
-    }
-    first = end;
-  }
-
-  // Each fan's sum collects in its root slot, in polygon order. Roots are the
-  // smallest slot of their fan, so going down from the last slot every slot
-  // reads its root's sum before the root itself is normalised.
+  // Corners joined across smooth edges form the smoothing fans around each point.
+  const CornersByPoint corners = GroupCornersByPoint(mesh.polygons);
+  const SmoothingRule rule{directions, phongLimit, std::cos(std::clamp(phongAngle, 0.0, kPi))};
   std::vector<Vector> normals(polygonCount * 4);
-  for (std::size_t index = 0; index < polygonCount; ++index)
-  {
-    const Int32 corners = CornerCount(mesh.polygons[index]);
-    for (Int32 corner = 0; corner < corners; ++corner)
-      normals[FindRoot(fan, static_cast<Int32>(index * 4) + corner)] += faceNormals[index];
-  }
-  for (std::size_t slot = normals.size(); slot-- > 0;)
-    normals[slot] = normals[FindRoot(fan, static_cast<Int32>(slot))].GetNormalized();
-  for (std::size_t index = 0; index < polygonCount; ++index)
-    if (CornerCount(mesh.polygons[index]) == 3)
-      normals[index * 4 + 3] = normals[index * 4 + 2];
+  using PointRange = tbb::blocked_range<std::size_t>;
+  tbb::parallel_for(PointRange(0, corners.PointCount()), [&](const PointRange& r) {
+    FanScratch scratch;
+    // The corners of one point lie in polygons far apart in memory. Their
+    // addresses are known from the corner list, so fetching them a few points
+    // ahead overlaps those cache misses instead of waiting for each in turn.
+    constexpr std::size_t kPrefetchCorners = 32;
+    const std::size_t lastCorner = corners.start[r.end()];
+    std::size_t fetched = corners.start[r.begin()];
+    for (std::size_t point = r.begin(); point < r.end(); ++point)
+    {
+      for (const std::size_t wanted = std::min(corners.start[point + 1] + kPrefetchCorners, lastCorner);
+           fetched < wanted; ++fetched)
+      {
+        const Int32 slot = corners.items[fetched];
+        __builtin_prefetch(&mesh.polygons[slot / 4]);
+        __builtin_prefetch(&directions[slot / 4]);
+        __builtin_prefetch(&faceNormals[slot / 4]);
+        __builtin_prefetch(&normals[slot], 1);
+      }
+      WriteFanNormals(mesh.polygons, corners.Of(point), rule, faceNormals, static_cast<Int32>(point), scratch, normals);
+    }
+  });
   return normals;
 }
 

@@ -19,7 +19,8 @@ void AppendMesh(MeshData& dst, const MeshData& src, const Matrix& transform);
 // its c), indexed polygon * 4 + corner. Corners are smoothed with the
 // neighbouring polygons reached across edges whose face normals differ by at
 // most `phongAngle` radians; with `phongLimit` false every shared edge is
-// smooth. Polygon normals are area weighted. Point indices must be valid.
+// smooth. Polygon normals are area weighted. Point indices must be valid. The
+// result is the same, bit for bit, whatever the thread count.
 std::vector<Vector> ComputeCornerNormals(const MeshData& mesh, bool phongLimit, Float phongAngle);
 
 } // namespace qhost

@@ -189,7 +189,7 @@ void WriteObj(const std::string& path, const MeshData& mesh, std::span<const Vec
   // Texture coordinates and normals are shared by the corners of a point
   // that carry the same value.
   const bool hasUVs = mesh.HasUVs();
-  const PointCorners cornersOfPoints(mesh);
+  const CornersByPoint cornersOfPoints = GroupCornersByPoint(mesh.polygons);
   const SharedCorners uvs = hasUVs ? ShareCorners(mesh, cornersOfPoints,
                                                   [&](std::uint32_t a, std::uint32_t b) {
                                                     const Vector uvA = SlotUV(mesh, a), uvB = SlotUV(mesh, b);

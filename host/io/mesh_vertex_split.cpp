@@ -37,31 +37,12 @@ std::uint64_t DoubleBits(Float value)
 
 } // namespace
 
-PointCorners::PointCorners(const MeshData& mesh) : offsets(mesh.points.size() + 1, 0)
-{
-  const auto cornerCount = [&](std::size_t polygon) { return mesh.polygons[polygon].IsTriangle() ? 3 : 4; };
-  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
-    for (int corner = 0; corner < cornerCount(polygon); ++corner)
-      ++offsets[SlotPoint(mesh, static_cast<std::uint32_t>(4 * polygon + corner)) + 1];
-  for (std::size_t point = 0; point < mesh.points.size(); ++point)
-    offsets[point + 1] += offsets[point];
-  slots.resize(offsets.back());
-  // Filling in slot order keeps every point's slots ascending.
-  std::vector<std::uint32_t> next(offsets.begin(), offsets.end() - 1);
-  for (std::size_t polygon = 0; polygon < mesh.polygons.size(); ++polygon)
-    for (int corner = 0; corner < cornerCount(polygon); ++corner)
-    {
-      const auto slot = static_cast<std::uint32_t>(4 * polygon + corner);
-      slots[next[SlotPoint(mesh, slot)]++] = slot;
-    }
-}
-
 SharedCorners SplitCornersForFloatFormats(const MeshData& mesh, std::span<const Vector> cornerNormals)
 {
   const auto sameAsFloat = [](const Vector& a, const Vector& b) {
     return FloatBits(a.x) == FloatBits(b.x) && FloatBits(a.y) == FloatBits(b.y) && FloatBits(a.z) == FloatBits(b.z);
   };
-  return ShareCorners(mesh, PointCorners(mesh), [&](std::uint32_t a, std::uint32_t b) {
+  return ShareCorners(mesh, GroupCornersByPoint(mesh.polygons), [&](std::uint32_t a, std::uint32_t b) {
     const Vector uvA = SlotUV(mesh, a), uvB = SlotUV(mesh, b);
     return sameAsFloat(cornerNormals[a], cornerNormals[b]) && FloatBits(uvA.x) == FloatBits(uvB.x) &&
            FloatBits(uvA.y) == FloatBits(uvB.y);

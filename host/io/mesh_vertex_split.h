@@ -14,19 +14,10 @@
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
 
+#include "host/geometry/corners_by_point.h"
 #include "host/geometry/mesh_data.h"
 
 namespace qhost {
-
-// The corner slots of each point, ascending: slots[offsets[p] .. offsets[p+1]).
-// Triangles' repeated fourth slots are left out.
-struct PointCorners
-{
-  explicit PointCorners(const MeshData& mesh);
-
-  std::vector<std::uint32_t> offsets;
-  std::vector<std::uint32_t> slots;
-};
 
 struct SharedCorners
 {
@@ -39,24 +30,22 @@ struct SharedCorners
 // Corners of one point share a vertex when same(slotA, slotB) holds; the
 // relation must be an equivalence. The mesh must pass ValidateMeshForWrite.
 template <typename Same>
-SharedCorners ShareCorners(const MeshData& mesh, const PointCorners& groups, const Same& same)
+SharedCorners ShareCorners(const MeshData& mesh, const CornersByPoint& groups, const Same& same)
 {
   SharedCorners shared;
   // First the earliest equal slot of every slot, one point group per task...
   std::vector<std::uint32_t>& earliest = shared.vertexOfSlot;
   earliest.resize(4 * mesh.polygons.size());
-  const std::size_t pointCount = groups.offsets.size() - 1;
-  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, pointCount, 4096), [&](const tbb::blocked_range<std::size_t>& r) {
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, groups.PointCount(), 4096), [&](const tbb::blocked_range<std::size_t>& r) {
     for (std::size_t point = r.begin(); point < r.end(); ++point)
     {
-      const std::uint32_t* begin = groups.slots.data() + groups.offsets[point];
-      const std::uint32_t* end = groups.slots.data() + groups.offsets[point + 1];
-      for (const std::uint32_t* slot = begin; slot < end; ++slot)
+      const std::span<const Int32> slots = groups.Of(point);
+      for (auto slot = slots.begin(); slot != slots.end(); ++slot)
       {
-        const std::uint32_t* match = begin;
-        while (match < slot && !same(*match, *slot))
+        auto match = slots.begin();
+        while (match < slot && !same(static_cast<std::uint32_t>(*match), static_cast<std::uint32_t>(*slot)))
           ++match;
-        earliest[*slot] = *match;
+        earliest[static_cast<std::size_t>(*slot)] = static_cast<std::uint32_t>(*match);
       }
     }
   });

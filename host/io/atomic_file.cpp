@@ -169,23 +169,6 @@ int CreateTemporary(const Target& target, std::string& temporary)
   return -1;
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
-{
-  std::size_t done = 0;
-  while (done < bytes.size())
-  {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0)
-    {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Makes the rename itself durable; failure here does not undo a completed write.
 void SyncDirectory(const std::string& directory)
 {
@@ -222,6 +205,7 @@ void AtomicFileWriter::Abandon()
 {
   if (fd_ < 0)
     return;
+  stream_.reset();
   ::close(fd_);
   RemoveTemporary(temporary_);
   fd_ = -1;
@@ -242,11 +226,10 @@ void AtomicFileWriter::Open(const std::string& path)
   const Target target = ResolveTarget(path);
   path_ = path;
   target_ = target.path;
-  written_ = 0;
-  startedWriteback_ = 0;
   fd_ = CreateTemporary(target, temporary_);
   if (fd_ < 0)
     throw SystemError(path, "cannot create temporary file", errno);
+  stream_.emplace(fd_);
   RegisterTemporary(temporary_);
   if (target.exists)
   {
@@ -261,25 +244,8 @@ void AtomicFileWriter::Append(std::span<const std::uint8_t> bytes)
 {
   if (fd_ < 0)
     throw OutputError(path_, "cannot write: the file is not open");
-  if (!WriteAll(fd_, bytes))
+  if (!stream_->Append(bytes))
     Fail("cannot write");
-  StartWriteback(bytes.size());
-}
-
-void AtomicFileWriter::StartWriteback(std::size_t appended)
-{
-  // A large file is sent to the disk while the rest is still being made, so
-  // the flush in Commit waits only for the last window instead of the whole
-  // file. Failures surface there; this only starts the writing.
-  constexpr std::uint64_t kWritebackWindow = 32u << 20;
-  written_ += appended;
-  if (written_ - startedWriteback_ < kWritebackWindow)
-    return;
-#ifdef __linux__
-  (void)::sync_file_range(fd_, static_cast<off_t>(startedWriteback_), static_cast<off_t>(written_ - startedWriteback_),
-                          SYNC_FILE_RANGE_WRITE);
-#endif
-  startedWriteback_ = written_;
 }
 
 void AtomicFileWriter::Append(std::string_view text)
@@ -291,10 +257,13 @@ void AtomicFileWriter::Commit()
 {
   if (fd_ < 0)
     throw OutputError(path_, "cannot replace: the file is not open");
+  if (!stream_->Finish())
+    Fail("cannot write");
   if (::fsync(fd_) != 0)
     Fail("cannot flush to disk");
   const int fd = fd_;
   fd_ = -1;
+  stream_.reset();
   if (::close(fd) != 0)
   {
     const int code = errno;

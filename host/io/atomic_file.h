@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "host/core/output_error.h"
+#include "host/io/file_stream.h"
 
 namespace qhost {
 
@@ -37,14 +39,12 @@ public:
 private:
   void Abandon();
   [[noreturn]] void Fail(const char* what);
-  void StartWriteback(std::size_t appended);
 
   std::string path_;   // as the caller named it, for messages
   std::string target_; // the file replaced: a symbolic link's target
   std::string temporary_;
   int fd_ = -1;
-  std::uint64_t written_ = 0;          // bytes appended so far
-  std::uint64_t startedWriteback_ = 0; // bytes already handed to the disk
+  std::optional<FileStream> stream_;
 };
 
 // Writes bytes to a temporary file next to path, flushes it to disk and

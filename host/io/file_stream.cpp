@@ -1,0 +1,153 @@
+#include "host/io/file_stream.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+#include <fcntl.h>
+#include <new>
+#include <unistd.h>
+
+namespace qhost {
+namespace {
+
+// Staging buffer: large enough that direct writes keep the disk busy,
+// aligned for the strictest logical block size in use (4 KiB).
+constexpr std::size_t kStagingBytes = 8u << 20;
+constexpr std::size_t kDirectAlignment = 4096;
+
+bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size, std::size_t& done)
+{
+  done = 0;
+  while (done < size)
+  {
+    const ssize_t n = ::write(fd, bytes + done, size - done);
+    if (n < 0)
+    {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool SetDirect(int fd, bool on)
+{
+#ifdef O_DIRECT
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) == 0;
+#else
+  (void)fd;
+  return !on;
+#endif
+}
+
+} // namespace
+
+void FileStream::FreeAligned::operator()(std::uint8_t* p) const { std::free(p); }
+
+FileStream::FileStream(int fd) : fd_(fd) {}
+
+bool FileStream::Append(std::span<const std::uint8_t> bytes)
+{
+  if (!staging_)
+  {
+    staging_.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kDirectAlignment, kStagingBytes)));
+    if (!staging_)
+    {
+      errno = ENOMEM;
+      return false;
+    }
+  }
+  while (!bytes.empty())
+  {
+    const std::size_t take = std::min(bytes.size(), kStagingBytes - staged_);
+    std::memcpy(staging_.get() + staged_, bytes.data(), take);
+    staged_ += take;
+    bytes = bytes.subspan(take);
+    if (staged_ == kStagingBytes && !WriteStaged())
+      return false;
+  }
+  return true;
+}
+
+bool FileStream::WriteStaged()
+{
+  if (!triedDirect_)
+  {
+    triedDirect_ = true;
+    direct_ = SetDirect(fd_, true);
+  }
+  if (direct_)
+  {
+    std::size_t done = 0;
+    if (WriteAll(fd_, staging_.get(), staged_, done))
+    {
+      written_ += staged_;
+      staged_ = 0;
+      return true;
+    }
+    // Refused by the file system or the device (alignment, or no direct
+    // I/O on this file after all): the rest goes through the page cache.
+    if (errno != EINVAL)
+      return false;
+    direct_ = false;
+    if (!SetDirect(fd_, false))
+      return false;
+    written_ += done;
+    std::memmove(staging_.get(), staging_.get() + done, staged_ - done);
+    staged_ -= done;
+  }
+  if (!WriteBuffered(staging_.get(), staged_))
+    return false;
+  staged_ = 0;
+  return true;
+}
+
+bool FileStream::WriteBuffered(const std::uint8_t* bytes, std::size_t size)
+{
+  std::size_t done = 0;
+  if (!WriteAll(fd_, bytes, size, done))
+    return false;
+  written_ += size;
+  StartWriteback();
+  return true;
+}
+
+void FileStream::StartWriteback()
+{
+  // Failures surface in the caller's flush; this only starts the writing.
+#ifdef __linux__
+  (void)::sync_file_range(fd_, static_cast<off_t>(startedWriteback_), static_cast<off_t>(written_ - startedWriteback_),
+                          SYNC_FILE_RANGE_WRITE);
+#endif
+  startedWriteback_ = written_;
+}
+
+bool FileStream::Finish()
+{
+  if (staged_ == 0)
+    return !direct_ || SetDirect(fd_, false);
+  if (direct_)
+  {
+    // Whole blocks still go direct; the tail, of any length, is written
+    // through the page cache.
+    const std::size_t whole = staged_ / kDirectAlignment * kDirectAlignment;
+    std::size_t done = 0;
+    if (whole > 0 && !WriteAll(fd_, staging_.get(), whole, done) && errno != EINVAL)
+      return false;
+    written_ += done;
+    direct_ = false;
+    if (!SetDirect(fd_, false))
+      return false;
+    std::memmove(staging_.get(), staging_.get() + done, staged_ - done);
+    staged_ -= done;
+  }
+  const bool ok = WriteBuffered(staging_.get(), staged_);
+  staged_ = 0;
+  return ok;
+}
+
+} // namespace qhost

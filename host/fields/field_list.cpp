@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <thread>
 #include <vector>
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
 
 #include "host/fields/blend.h"
 #include "host/fields/falloff.h"
@@ -12,8 +14,8 @@ namespace qhost {
 namespace {
 
 constexpr Int32 kMaxFolderDepth = 32;
-// Below this many points one thread samples them all.
-constexpr Int32 kPointsPerThread = 16384;
+// Points per task: enough that a task outweighs its scheduling.
+constexpr Int32 kPointsPerTask = 16384;
 
 // A field list flattened for sampling: linked objects resolved, matrices
 // inverted, folders turned into begin/end markers.
@@ -217,19 +219,11 @@ Status HostFieldList::SampleList(const FieldInfo& info, const FieldInput& input,
   if (!Compile(layers_, info.doc, 0, ops))
     return Status::Failure("field folders nested deeper than " + std::to_string(kMaxFolderDepth));
 
-  const Int32 threads = std::clamp(n / kPointsPerThread, 1, Int32(std::max(1u, std::thread::hardware_concurrency())));
-  if (threads == 1)
-  {
-    SampleRange(ops, input, output, 0, n);
-    return Ok{};
-  }
-  std::vector<std::thread> workers;
-  const Int32 chunk = (n + threads - 1) / threads;
-  for (Int32 t = 0; t < threads; ++t)
-    workers.emplace_back(SampleRange, std::cref(ops), std::cref(input), std::ref(output), t * chunk,
-                         std::min(n, (t + 1) * chunk));
-  for (std::thread& w : workers)
-    w.join();
+  // Points are independent of each other: ranges go to oneTBB's workers, and
+  // the values do not depend on how the points were split.
+  tbb::parallel_for(tbb::blocked_range<Int32>(0, n, kPointsPerTask), [&](const tbb::blocked_range<Int32>& r) {
+    SampleRange(ops, input, output, r.begin(), r.end());
+  });
   return Ok{};
 }
 

@@ -86,8 +86,9 @@ TEST(ThreadCountTest, ChecksBeforeWritingNameTheFirstBadElement)
             "polygon 300 uses point " + std::to_string(mesh.points.size()) + " out of range");
 }
 
-// A file far larger than the writer's writeback window is handed to the disk
-// in parts while it is written; the bytes must come back whole.
+// A file many times the writer's staging buffer goes to the disk in parts
+// while it is written (directly, where the file system allows it); the bytes
+// must come back whole.
 TEST(AtomicFileTest, LargeFileWrittenInManyAppendsReadsBackWhole)
 {
   ScratchFolder folder;

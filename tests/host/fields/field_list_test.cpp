@@ -1,9 +1,9 @@
 // Sampling a field list at many points: the points are split over oneTBB's
 // workers, and the values must not depend on the split.
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 #include "host/runtime/host.h"
+#include "host/thread_count_support.h"
 #include "hostapi/fields.h"
 
 namespace {
@@ -13,9 +13,8 @@ constexpr Int32 kOuter = 1002;
 
 // Field values along a line through a spherical field, far more points than
 // one task takes.
-std::vector<Float> SampleLine(int threads)
+std::vector<Float> SampleLine()
 {
-  const tbb::global_control limit(tbb::global_control::max_allowed_parallelism, threads);
   qhost::Host::Instance(); // registers the node types the API allocates
   BaseDocument* doc = BaseDocument::Alloc();
   BaseObject* sphere = BaseObject::Alloc(Ofield_spherical);
@@ -43,11 +42,11 @@ std::vector<Float> SampleLine(int threads)
 
 TEST(FieldListTest, SamplingManyPointsDoesNotDependOnTheThreadCount)
 {
-  const std::vector<Float> one = SampleLine(1);
+  const std::vector<Float> one = qhost::test::WithThreads(1, SampleLine);
   EXPECT_EQ(one.front(), 1.0) << "the field's centre is inside its inner radius";
   EXPECT_EQ(one.back(), 0.0) << "the last point is beyond its outer radius";
-  for (const int threads : {2, 8})
-    EXPECT_TRUE(SampleLine(threads) == one) << threads << " threads";
+  for (const int threads : qhost::test::kThreadCounts)
+    EXPECT_TRUE(qhost::test::WithThreads(threads, SampleLine) == one) << threads << " threads";
 }
 
 } // namespace

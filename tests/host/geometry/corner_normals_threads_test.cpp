@@ -8,7 +8,7 @@
 
 #include "host/geometry/mesh_ops.h"
 #include "serial_normals_support.h"
-#include "thread_count_support.h"
+#include "host/thread_count_support.h"
 
 namespace qhost {
 namespace {

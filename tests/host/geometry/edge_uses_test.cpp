@@ -8,7 +8,7 @@
 #include "host/geometry/corners_by_point.h"
 #include "host/geometry/polygon_geometry.h"
 #include "serial_normals_support.h"
-#include "thread_count_support.h"
+#include "host/thread_count_support.h"
 
 namespace qhost {
 namespace {

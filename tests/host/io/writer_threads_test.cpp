@@ -3,13 +3,13 @@
 // every format. None may change a byte with the number of threads.
 #include <cmath>
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 #include "host/core/read_file.h"
 #include "host/geometry/mesh_ops.h"
 #include "host/geometry/primitives.h"
 #include "host/geometry/subdivide.h"
 #include "host/io/atomic_file.h"
+#include "host/thread_count_support.h"
 #include "io_test_support.h"
 
 namespace qhost {
@@ -20,9 +20,8 @@ using testing::ScratchFolder;
 // A lumpy subdivided cube with UVs, a selection and a few triangles: more
 // points and polygons than one formatting chunk holds, normals that differ
 // per point, and sharp edges where the Phong angle splits corners.
-MeshData LumpyCube(int threads)
+MeshData LumpyCube()
 {
-  const tbb::global_control limit(tbb::global_control::max_allowed_parallelism, threads);
   MeshData base = MakeCube(Vector(200.0), 3, 3, 3);
   base.selections.push_back({"top", {0, 3, 5}});
   base.polygons[1] = CPolygon(base.polygons[1].a, base.polygons[1].b, base.polygons[1].c);
@@ -37,18 +36,19 @@ TEST(ThreadCountTest, SubdivisionAndEveryWriterGiveTheSameResult)
 {
   ScratchFolder folder;
   const auto write = [&](int threads, const std::string& extension) {
-    const MeshData mesh = LumpyCube(threads);
-    const tbb::global_control limit(tbb::global_control::max_allowed_parallelism, threads);
     const std::string path = folder.File("rock" + std::to_string(threads) + extension);
-    WriteMesh(path, mesh, ComputeCornerNormals(mesh, true, 0.5), MeshWriteOptions());
+    test::WithThreads(threads, [&] {
+      const MeshData mesh = LumpyCube();
+      WriteMesh(path, mesh, ComputeCornerNormals(mesh, true, 0.5), MeshWriteOptions());
+    });
     return ReadFileBytes(path, 1u << 30);
   };
-  const MeshData one = LumpyCube(1);
+  const MeshData one = test::WithThreads(1, LumpyCube);
   ASSERT_GT(one.points.size(), 2 * 16384u);
   ASSERT_EQ(one.selections.size(), 1u);
-  for (const int threads : {2, 8})
+  for (const int threads : test::kThreadCounts)
   {
-    const MeshData other = LumpyCube(threads);
+    const MeshData other = test::WithThreads(threads, LumpyCube);
     EXPECT_TRUE(other.points == one.points) << threads << " threads";
     EXPECT_TRUE(other.polygons == one.polygons) << threads << " threads";
     ASSERT_EQ(other.uvs.size(), one.uvs.size());
@@ -61,24 +61,23 @@ TEST(ThreadCountTest, SubdivisionAndEveryWriterGiveTheSameResult)
   for (const std::string extension : {".obj", ".ply", ".glb", ".gltf"})
   {
     const std::vector<std::uint8_t> bytes = write(1, extension);
-    for (const int threads : {2, 8})
+    for (const int threads : test::kThreadCounts)
       EXPECT_TRUE(write(threads, extension) == bytes) << extension << " with " << threads << " threads";
   }
 }
 
 TEST(ThreadCountTest, ChecksBeforeWritingNameTheFirstBadElement)
 {
-  MeshData mesh = LumpyCube(2);
-  std::vector<Vector> normals = ComputeCornerNormals(mesh, false, 0.0);
+  MeshData mesh = LumpyCube();
+  const std::vector<Vector> normals = ComputeCornerNormals(mesh, false, 0.0);
   const std::size_t last = mesh.points.size() - 1;
   mesh.points[last].y = NAN;
   mesh.points[9000].x = INFINITY;
   mesh.points[20000].z = NAN;
-  for (const int threads : {1, 2, 8})
-  {
-    const tbb::global_control limit(tbb::global_control::max_allowed_parallelism, threads);
-    EXPECT_NE(MeshWriteProblem(mesh, normals).find("point 9000 "), std::string::npos) << threads << " threads";
-  }
+  for (const int threads : test::kThreadCounts)
+    EXPECT_NE(test::WithThreads(threads, [&] { return MeshWriteProblem(mesh, normals); }).find("point 9000 "),
+              std::string::npos)
+      << threads << " threads";
   mesh.points[9000].x = mesh.points[20000].z = mesh.points[last].y = 1.0;
   mesh.polygons[7000].c = -3;
   mesh.polygons[300].d = static_cast<Int32>(mesh.points.size());

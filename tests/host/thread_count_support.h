@@ -1,4 +1,4 @@
-// Runs geometry code under a fixed thread count, to check that results do not
+// Runs host code under a fixed thread count, to check that results do not
 // depend on how the work is split.
 #pragma once
 

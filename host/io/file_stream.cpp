@@ -80,38 +80,35 @@ bool FileStream::WriteStaged()
     triedDirect_ = true;
     direct_ = SetDirect(fd_, true);
   }
-  if (direct_)
-  {
-    std::size_t done = 0;
-    if (WriteAll(fd_, staging_.get(), staged_, done))
-    {
-      written_ += staged_;
-      staged_ = 0;
-      return true;
-    }
-    // Refused by the file system or the device (alignment, or no direct
-    // I/O on this file after all): the rest goes through the page cache.
-    if (errno != EINVAL)
-      return false;
-    direct_ = false;
-    if (!SetDirect(fd_, false))
-      return false;
-    written_ += done;
-    std::memmove(staging_.get(), staging_.get() + done, staged_ - done);
-    staged_ -= done;
-  }
-  if (!WriteBuffered(staging_.get(), staged_))
+  if (direct_ && !WriteStagedDirect(staged_))
     return false;
-  staged_ = 0;
-  return true;
+  return staged_ == 0 || WriteStagedBuffered();
 }
 
-bool FileStream::WriteBuffered(const std::uint8_t* bytes, std::size_t size)
+bool FileStream::WriteStagedDirect(std::size_t size)
 {
   std::size_t done = 0;
-  if (!WriteAll(fd_, bytes, size, done))
+  const bool wrote = WriteAll(fd_, staging_.get(), size, done);
+  // Refused by the file system or the device (alignment, or no direct I/O
+  // on this file after all): what is left goes through the page cache.
+  if (!wrote && errno != EINVAL)
     return false;
-  written_ += size;
+  written_ += done;
+  std::memmove(staging_.get(), staging_.get() + done, staged_ - done);
+  staged_ -= done;
+  if (wrote)
+    return true;
+  direct_ = false;
+  return SetDirect(fd_, false);
+}
+
+bool FileStream::WriteStagedBuffered()
+{
+  std::size_t done = 0;
+  if (!WriteAll(fd_, staging_.get(), staged_, done))
+    return false;
+  written_ += staged_;
+  staged_ = 0;
   StartWriteback();
   return true;
 }
@@ -128,26 +125,20 @@ void FileStream::StartWriteback()
 
 bool FileStream::Finish()
 {
-  if (staged_ == 0)
-    return !direct_ || SetDirect(fd_, false);
+  // Whole blocks may still go direct; the tail, of any length, goes through
+  // the page cache, and the descriptor is left as it was opened.
   if (direct_)
   {
-    // Whole blocks still go direct; the tail, of any length, is written
-    // through the page cache.
-    const std::size_t whole = staged_ / kDirectAlignment * kDirectAlignment;
-    std::size_t done = 0;
-    if (whole > 0 && !WriteAll(fd_, staging_.get(), whole, done) && errno != EINVAL)
+    if (!WriteStagedDirect(staged_ / kDirectAlignment * kDirectAlignment))
       return false;
-    written_ += done;
-    direct_ = false;
-    if (!SetDirect(fd_, false))
-      return false;
-    std::memmove(staging_.get(), staging_.get() + done, staged_ - done);
-    staged_ -= done;
+    if (direct_)
+    {
+      direct_ = false;
+      if (!SetDirect(fd_, false))
+        return false;
+    }
   }
-  const bool ok = WriteBuffered(staging_.get(), staged_);
-  staged_ = 0;
-  return ok;
+  return staged_ == 0 || WriteStagedBuffered();
 }
 
 } // namespace qhost

@@ -31,8 +31,12 @@ public:
   bool Finish();
 
 private:
+  // Writes the full staging buffer, directly when the file allows it.
   bool WriteStaged();
-  bool WriteBuffered(const std::uint8_t* bytes, std::size_t size);
+  // Writes the first `size` staged bytes directly and drops them from the
+  // stage; where direct I/O is refused, switches it off and keeps the rest.
+  bool WriteStagedDirect(std::size_t size);
+  bool WriteStagedBuffered();
   void StartWriteback();
 
   struct FreeAligned

@@ -153,6 +153,32 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
             << std::flush;
 }
 
+// Reads the values of every variant still to be made against the generator's
+// parameters, each on a scene of its own as MakeVariant does, so a range that
+// leaves a menu or names no parameter stops the batch before anything is made.
+void CheckVariantValues(const BatchOptions& options, const BatchJob& job,
+                        const std::vector<const BatchVariant*>& pending, const std::string& pluginsFolder)
+{
+  AssignmentContext context;
+  context.lengthUnit = job.build.frame.unit;
+  context.warnBeyondLimits = false;
+  for (const BatchVariant* variant : pending)
+  {
+    RockScene scene = PrepareRockScene(options.build, job.build, pluginsFolder);
+    for (const auto& [name, value] : variant->parameters)
+    {
+      try
+      {
+        scene.Assign(ParseAssignment(name + "=" + value), context);
+      }
+      catch (const UsageError& e)
+      {
+        throw UsageError("the variant with seed " + std::to_string(variant->seed) + " cannot be made: " + e.what());
+      }
+    }
+  }
+}
+
 // The variants of this shard that are not finished yet.
 std::vector<const BatchVariant*> PendingVariants(const BatchOptions& options, const BatchJob& job)
 {
@@ -257,6 +283,8 @@ void RunBatch(const BatchOptions& options, const std::string& pluginsFolder)
   job.request = RequestOf(options, pluginsFolder);
   job.variants = PlanVariants(job.seeds, job.ranges, options.name, RockName(options.build), job.request);
   const std::vector<const BatchVariant*> pending = PendingVariants(options, job);
+  if (options.worker.empty() && !pending.empty())
+    CheckVariantValues(options, job, pending, pluginsFolder);
   if (!options.worker.empty())
   {
     // Split by the variant's place in the shard, which the other workers'

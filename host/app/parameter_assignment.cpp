@@ -108,21 +108,29 @@ const char* MeasureExpected(Int32 unit)
   }
 }
 
+// A menu takes one of its entries, by label or by number; a plain integer
+// parameter takes any whole number (its limits are applied afterwards).
 GeData ParseChoiceOrInt(const DescElement& e, const Assignment& assignment)
 {
-  Int32 v = 0;
-  if (ParseInt(assignment.value, v))
-    return GeData(v);
   const BaseContainer cycle = e.settings.GetContainer(DESC_CYCLE);
-  std::string labels;
+  Int32 v = 0;
+  const bool number = ParseInt(assignment.value, v);
+  if (cycle.GetEntryCount() == 0)
+  {
+    if (!number)
+      Fail(assignment, "a whole number");
+    return GeData(v);
+  }
+  std::string entries;
   for (Int32 i = 0; i < cycle.GetEntryCount(); ++i)
   {
+    const Int32 id = cycle.GetIndexId(i);
     const std::string label = cycle.GetIndexData(i).GetString();
-    if (!assignment.value.empty() && Normalized(label) == Normalized(assignment.value))
-      return GeData(cycle.GetIndexId(i));
-    labels += (labels.empty() ? "" : ", ") + label;
+    if (number ? id == v : !assignment.value.empty() && Normalized(label) == Normalized(assignment.value))
+      return GeData(id);
+    entries += (entries.empty() ? "" : ", ") + label + " (" + std::to_string(id) + ")";
   }
-  Fail(assignment, labels.empty() ? "a whole number" : "a whole number or one of: " + labels);
+  Fail(assignment, "one of: " + entries);
 }
 
 Vector ParseVector(const DescElement& e, const Assignment& assignment, const AssignmentContext& context)
@@ -276,7 +284,8 @@ void ApplyAssignment(BaseList2D* node, const std::vector<DescElement>& elements,
         "; " + FormatValue(typed, element->Type(), unit, context.lengthUnit) + " given";
     if (context.refuseBeyondLimits)
       throw UsageError(limited + ", nothing changed");
-    std::cerr << "quorvane: warning: --set " << assignment.text << ": " << limited << ", "
+    if (context.warnBeyondLimits)
+      std::cerr << "quorvane: warning: --set " << assignment.text << ": " << limited << ", "
               << FormatValue(value, element->Type(), unit, context.lengthUnit) << " used\n";
   }
   node->SetParameter(DescID(element->id[0]), value, DESCFLAGS_SET::USERINTERACTION);

@@ -34,6 +34,9 @@ struct AssignmentContext
   // A value beyond the element's limits is refused (UsageError) instead of
   // held at the limit with a warning.
   bool refuseBeyondLimits = false;
+  // Otherwise it is held at the limit with a warning, unless this is off (a
+  // check ahead of the assignments that count, which warn then).
+  bool warnBeyondLimits = true;
 };
 
 // The element a name refers to: its numeric ID, its identifier (kDescIdent) or

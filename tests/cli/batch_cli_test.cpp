@@ -243,6 +243,14 @@ TEST(BatchCliTest, BadOptionsAreRefusedNamingThemBeforeAnythingIsWritten)
   EXPECT_EQ(unknown.exitCode, 2);
   EXPECT_NE(unknown.err.find("Colour"), std::string::npos) << unknown.err;
   EXPECT_TRUE(!fs::exists(folder.Path("out")) || fs::is_empty(folder.Path("out")));
+  // So is a value off a menu that only a later seed draws (seed 5 draws 3 here;
+  // seeds 1 to 4 stay on the menu).
+  const CommandResult offMenu = RunQuorvane({"batch", "--preset", "pebble", "--seeds", "1..12", "--vary",
+                                             "OXROCK_SUBDIVISION_MODE=0..3", "--out-dir", folder.Path("out")});
+  EXPECT_EQ(offMenu.exitCode, 2);
+  EXPECT_NE(offMenu.err.find("the variant with seed 5 cannot be made"), std::string::npos) << offMenu.err;
+  EXPECT_NE(offMenu.err.find("expected one of: Sharp Corners (0)"), std::string::npos) << offMenu.err;
+  EXPECT_TRUE(!fs::exists(folder.Path("out")) || fs::is_empty(folder.Path("out")));
 }
 
 } // namespace

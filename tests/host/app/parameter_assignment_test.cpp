@@ -84,7 +84,7 @@ TEST(Assignment, TextThatIsNoFiniteNumberIsRefusedWithWhatIsExpected)
   EXPECT_THAT([&] { Parse(percent, "50%%"); }, ThrowsMessage<UsageError>(HasSubstr("a percentage")));
 }
 
-TEST(Assignment, ChoicesTakeTheirLabelOrAWholeNumber)
+TEST(Assignment, MenusTakeOneOfTheirEntriesByLabelOrNumber)
 {
   DescElement noise = Element(4, DTYPE_LONG, "N", "Noise Type");
   BaseContainer cycle;
@@ -94,9 +94,15 @@ TEST(Assignment, ChoicesTakeTheirLabelOrAWholeNumber)
   EXPECT_EQ(Parse(noise, "FBM").GetInt32(), 33);
   EXPECT_EQ(Parse(noise, "box_noise").GetInt32(), 3);
   EXPECT_EQ(Parse(noise, "3").GetInt32(), 3);
-  EXPECT_THAT([&] { Parse(noise, "Perlin"); },
-              ThrowsMessage<UsageError>(HasSubstr("a whole number or one of: Box Noise, fBm")));
-  EXPECT_THAT([&] { Parse(noise, ""); }, ThrowsMessage<UsageError>(HasSubstr("one of")));
+  // A number that names no entry would leave the menu on nothing it shows.
+  for (const char* refused : {"Perlin", "", "4", "-1", "3.0"})
+    EXPECT_THAT([&] { Parse(noise, refused); },
+                ThrowsMessage<UsageError>(HasSubstr("expected one of: Box Noise (3), fBm (33)")))
+        << refused;
+
+  const DescElement count = Element(5, DTYPE_LONG, "C", "Count");
+  EXPECT_EQ(Parse(count, "-7").GetInt32(), -7);
+  EXPECT_THAT([&] { Parse(count, "seven"); }, ThrowsMessage<UsageError>(HasSubstr("expected a whole number")));
 }
 
 TEST(Assignment, SwitchesAndVectors)

@@ -15,6 +15,7 @@ struct ConsoleRoute
   bool verbose = false;
   std::string path; // --console: opened at the first line, so a failed run leaves no file
   std::ofstream file;
+  bool append = false; // other processes write to the same file
   size_t passedLines = 0;
 };
 
@@ -95,10 +96,25 @@ void FlushConsole()
     if (route.verbose)
       std::cerr << kind << line.text << "\n";
     if (!route.path.empty() && !route.file.is_open())
-      route.file.open(route.path, std::ios::trunc);
+      route.file.open(route.path, route.append ? std::ios::app : std::ios::trunc);
     if (route.file.is_open())
       route.file << kind << line.text << "\n" << std::flush;
   }
 }
+
+void ShareConsoleFile()
+{
+  ConsoleRoute& route = Route();
+  if (route.path.empty())
+    return;
+  FlushConsole();
+  if (!route.file.is_open())
+    route.file.open(route.path, std::ios::trunc);
+  route.file.close();
+  route.file.clear();
+  route.append = true;
+}
+
+void JoinConsoleFile() { Route().append = true; }
 
 } // namespace qhost::app

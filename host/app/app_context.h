@@ -47,4 +47,11 @@ void RouteConsole(bool verbose, const std::string& file);
 // said.
 void FlushConsole();
 
+// For a run whose worker processes write console lines too: the console file
+// is started now (emptied) and from here on every process, this one included,
+// adds its lines at the end, so no process overwrites another's.
+void ShareConsoleFile();
+// In a worker process: adds lines to the file its run started.
+void JoinConsoleFile();
+
 } // namespace qhost::app

@@ -275,7 +275,10 @@ void RunBatch(const BatchOptions& options, const std::string& pluginsFolder)
   // A worker ends with the run that started it: a scheduler that stops the
   // run signals only that process.
   if (!options.worker.empty())
+  {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
+    JoinConsoleFile();
+  }
   BatchJob job = CheckOptions(options);
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
@@ -296,6 +299,7 @@ void RunBatch(const BatchOptions& options, const std::string& pluginsFolder)
   }
   if (options.jobs > 1 && pending.size() > 1)
   {
+    ShareConsoleFile();
     RunWorkers(int(std::min<std::size_t>(std::size_t(options.jobs), pending.size())));
     if (const std::size_t left = PendingVariants(options, job).size(); left > 0)
       throw std::runtime_error("--jobs: the worker processes left " + std::to_string(left) +

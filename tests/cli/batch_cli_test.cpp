@@ -1,6 +1,7 @@
 // `quorvane batch` end to end: the same variants however the batch is split
 // (shards, worker processes), resumed after a real kill, values drawn per
 // seed, and bad options refused before anything is written.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -88,12 +89,34 @@ TEST(BatchCliTest, ShardsTogetherEqualTheUnshardedRunByteForByte)
   EXPECT_EQ(DifferingFiles(folder.Path("sharded"), folder.Path("whole")), std::vector<std::string>{});
 }
 
-TEST(BatchCliTest, WorkerProcessesMakeTheSameFilesAsOneProcess)
+// The lines of a text file, sorted: worker processes write theirs in any order.
+std::vector<std::string> SortedLines(const std::string& path)
+{
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST(BatchCliTest, WorkerProcessesMakeTheSameFilesAndConsoleLinesAsOneProcess)
 {
   TestFolder folder;
-  RunBatch(folder.Path("one"));
-  RunBatch(folder.Path("three"), {"--jobs", "3"});
+  const auto run = [&](const std::string& name, std::vector<std::string> extra) {
+    std::vector<std::string> args = BatchArgs(folder.Path(name), std::move(extra));
+    args.insert(args.begin(), {"--console", folder.Path(name + ".console")});
+    const CommandResult r = RunQuorvane(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+  };
+  run("one", {});
+  // What an earlier run left in the console file goes.
+  std::ofstream(folder.Path("three.console")) << "an earlier run's line\n";
+  run("three", {"--jobs", "3"});
   EXPECT_EQ(DifferingFiles(folder.Path("three"), folder.Path("one")), std::vector<std::string>{});
+  const std::vector<std::string> lines = SortedLines(folder.Path("one.console"));
+  EXPECT_EQ(lines.size(), 6u) << "one line per variant from the generator";
+  EXPECT_EQ(SortedLines(folder.Path("three.console")), lines);
 }
 
 TEST(BatchCliTest, AKilledBatchResumedEqualsAnUninterruptedOne)

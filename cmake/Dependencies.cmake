@@ -4,6 +4,13 @@ find_package(nlohmann_json 3 REQUIRED)
 find_package(CLI11 REQUIRED)
 find_package(PNG REQUIRED)
 find_package(TBB REQUIRED)
+# ThreadSanitizer cannot see how Debian's uninstrumented libtbb hands work
+# between threads, and reports every such hand-over as a race.
+if(QUORVANE_SANITIZE STREQUAL "thread" AND TBB_DIR MATCHES "^/usr/")
+  message(WARNING "QUORVANE_SANITIZE=thread with the system's oneTBB (${TBB_DIR}): expect false race reports. "
+                  "Build an instrumented oneTBB with scripts/build_tsan_tbb.sh PREFIX and configure with "
+                  "-DTBB_DIR=PREFIX/lib/cmake/TBB")
+endif()
 find_package(TinyGLTF REQUIRED)
 find_package(tinyobjloader REQUIRED)
 find_package(PkgConfig REQUIRED)

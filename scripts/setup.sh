@@ -18,7 +18,7 @@ readonly packages=(
   cmake g++ ninja-build pkg-config binutils
   libgtest-dev libgmock-dev libbenchmark-dev
   libosd-dev libtinygltf-dev libtinyobjloader-dev nlohmann-json3-dev libcli11-dev
-  libpng-dev libstb-dev libnoise-dev libcairo2-dev libembree-dev libtbb-dev libmeshoptimizer-dev
+  libpng-dev libstb-dev libnoise-dev libcairo2-dev fonts-dejavu-core libembree-dev libtbb-dev libmeshoptimizer-dev
   poppler-utils clang-14 libclang-rt-14-dev libcpp-httplib-dev chromium
 )
 

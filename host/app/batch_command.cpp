@@ -227,7 +227,7 @@ void RunWorkers(int jobs)
 void GatherBatch(const BatchOptions& options, const BatchJob& job)
 {
   nlohmann::json records = nlohmann::json::array();
-  std::vector<std::string> meshPaths;
+  std::vector<ContactSheetEntry> tiles;
   for (const BatchVariant& variant : job.variants)
   {
     const std::string meshPath = InOutDir(options, variant.file);
@@ -236,7 +236,7 @@ void GatherBatch(const BatchOptions& options, const BatchJob& job)
       continue;
     record.erase("request");
     records.push_back(std::move(record));
-    meshPaths.push_back(meshPath);
+    tiles.push_back({meshPath, "seed " + std::to_string(variant.seed)});
   }
   const std::int64_t missing = job.seeds.Count() - std::int64_t(records.size());
   if (missing > 0)
@@ -257,7 +257,7 @@ void GatherBatch(const BatchOptions& options, const BatchJob& job)
                                    {"name", options.name},
                                    {"contact_sheet", kContactSheetName},
                                    {"variants", records}};
-  const Image sheet = MakeContactSheet(meshPaths, job.build.frame);
+  const Image sheet = MakeContactSheet(tiles, job.build.frame);
   const std::string manifestPath = InOutDir(options, kManifestName);
   const std::string sheetPath = InOutDir(options, kContactSheetName);
   RemoveLeftoverTemporaries(manifestPath);

@@ -50,7 +50,8 @@ std::filesystem::path PageFolder(const ServeOptions& options, const char* argv0)
 
 // Ctrl-C and termination stop the server, which then ends normally: the
 // signals are taken by a thread of their own instead of a handler, so the
-// stop can use the server's locks.
+// stop can use the server's locks. Stopping() turns true first, so a build
+// under way breaks off instead of holding the end up.
 class StopOnSignal
 {
 public:
@@ -65,6 +66,7 @@ public:
     waiter_ = std::thread([this, &server, signals] {
       int signal = 0;
       sigwait(&signals, &signal);
+      stopping_ = true;
       if (!ending_)
         std::cout << "quorvane: stopping the workbench" << std::endl;
       server.stop();
@@ -80,7 +82,10 @@ public:
   StopOnSignal(const StopOnSignal&) = delete;
   StopOnSignal& operator=(const StopOnSignal&) = delete;
 
+  const std::atomic<bool>& Stopping() const { return stopping_; }
+
 private:
+  std::atomic<bool> stopping_{false};
   std::atomic<bool> ending_{false};
   std::thread waiter_;
 };
@@ -100,7 +105,8 @@ void RunServe(const ServeOptions& options, const std::string& pluginsFolder, con
   httplib::Server server;
   server.new_task_queue = [] { return new ElasticTaskQueue(kKeptWorkers, kMostWorkers, kIdleWorkerEnd); };
   StopOnSignal stop(server);
-  WorkbenchSession session(PrepareRockScene(options.rock, job, pluginsFolder), std::move(workdir), options.limits);
+  WorkbenchSession session(PrepareRockScene(options.rock, job, pluginsFolder), std::move(workdir), options.limits,
+                           stop.Stopping());
   const int port = options.port == 0 ? server.bind_to_any_port(options.host)
                                      : (server.bind_to_port(options.host, options.port) ? options.port : -1);
   if (port < 0)

@@ -107,8 +107,9 @@ std::vector<std::uint8_t> PreviewPng(const MeshData& mesh, std::span<const Vecto
 
 } // namespace
 
-WorkbenchSession::WorkbenchSession(RockScene scene, Workdir workdir, WorkbenchLimits limits)
-    : workdir_(std::move(workdir)), limits_(limits), scratch_(MakeScratchFolder()), scene_(std::move(scene)),
+WorkbenchSession::WorkbenchSession(RockScene scene, Workdir workdir, WorkbenchLimits limits,
+                                   const std::atomic<bool>& stopping)
+    : workdir_(std::move(workdir)), stopping_(stopping), limits_(limits), scratch_(MakeScratchFolder()), scene_(std::move(scene)),
       queue_([this](const BuildTicket& ticket) { Build(ticket); })
 {
   std::lock_guard lock(sceneMutex_);
@@ -333,10 +334,11 @@ void WorkbenchSession::Build(const BuildTicket& ticket)
   // A full build breaks off as soon as a change waits for the scene, so a
   // slider grabbed again never waits for it; quick builds run to their end,
   // or a drag would show nothing. Breaking off is remembered: the host may
-  // report it as a failure or as nothing at all.
+  // report it as a failure or as nothing at all. Any build breaks off when
+  // the server is ending.
   std::atomic<bool> brokenOff{false};
   const BreakCheck breakOff = [this, &ticket, &brokenOff] {
-    if (queue_.Superseded(ticket.generation) || (ticket.final && changesPending_.load() > 0))
+    if (stopping_ || queue_.Superseded(ticket.generation) || (ticket.final && changesPending_.load() > 0))
       brokenOff = true;
     return brokenOff.load();
   };
@@ -357,7 +359,7 @@ void WorkbenchSession::Build(const BuildTicket& ticket)
       outcome->final = ticket.final;
       outcome->error = e.what();
     }
-    if (queue_.Superseded(ticket.generation))
+    if (Abandoned(ticket))
       return;
     if (!brokenOff)
     {
@@ -434,21 +436,26 @@ std::shared_ptr<BuildOutcome> WorkbenchSession::BuildLocked(const BuildTicket& t
 }
 
 // Files and figures of the built rock: made outside the scene's lock, and
-// abandoned as soon as a newer change arrives.
+// abandoned as soon as a newer change arrives or the server ends.
+bool WorkbenchSession::Abandoned(const BuildTicket& ticket) const
+{
+  return stopping_ || queue_.Superseded(ticket.generation);
+}
+
 void WorkbenchSession::FinishOutputs(BuildOutcome& outcome, const BuildTicket& ticket)
 {
   const auto start = std::chrono::steady_clock::now();
-  if (queue_.Superseded(ticket.generation))
+  if (Abandoned(ticket))
     return;
   const fs::path glb = scratch_ / "rock.glb";
   MeshWriteOptions options;
   options.baseColorTexture = outcome.texture ? &*outcome.texture : nullptr;
   WriteMesh(glb.string(), outcome.mesh, outcome.normals, options);
   outcome.glb = ReadFileBytes(glb.string(), kMaxMeshFileBytes);
-  if (queue_.Superseded(ticket.generation))
+  if (Abandoned(ticket))
     return;
   outcome.preview = PreviewPng(outcome.mesh, outcome.normals, options.baseColorTexture, limits_.previewWidth);
-  if (queue_.Superseded(ticket.generation))
+  if (Abandoned(ticket))
     return;
   outcome.report = InspectMesh(outcome.mesh);
   outcome.size = SizeInMetres(outcome.mesh);

@@ -62,7 +62,9 @@ struct BuildOutcome
 class WorkbenchSession
 {
 public:
-  WorkbenchSession(RockScene scene, Workdir workdir, WorkbenchLimits limits);
+  // Once stopping is set (the server is ending), a build under way breaks off
+  // and is not made again; stopping must outlive the session.
+  WorkbenchSession(RockScene scene, Workdir workdir, WorkbenchLimits limits, const std::atomic<bool>& stopping);
   ~WorkbenchSession();
   WorkbenchSession(const WorkbenchSession&) = delete;
   WorkbenchSession& operator=(const WorkbenchSession&) = delete;
@@ -101,6 +103,9 @@ public:
 private:
   void Build(const BuildTicket& ticket);
   std::shared_ptr<BuildOutcome> BuildLocked(const BuildTicket& ticket);
+  // Whether the build's result is no longer wanted: a newer request came, or
+  // the server is ending.
+  bool Abandoned(const BuildTicket& ticket) const;
   void FinishOutputs(BuildOutcome& outcome, const BuildTicket& ticket);
   void Publish(std::shared_ptr<const BuildOutcome> outcome);
   BaseList2D* Node(const std::string& name);
@@ -111,6 +116,7 @@ private:
                                              const std::function<void(const std::string& path)>& write);
 
   const Workdir workdir_;
+  const std::atomic<bool>& stopping_;
   const WorkbenchLimits limits_;
   const std::filesystem::path scratch_; // private folder for files written before they are served
   std::atomic<std::uint64_t> downloads_{0}; // names the files of concurrent downloads apart

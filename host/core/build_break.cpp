@@ -17,4 +17,10 @@ bool BreakRequested(const BreakCheck* check) { return check && *check && (*check
 
 bool BreakRequested() { return BreakRequested(tl_check); }
 
+void ThrowIfBreakRequested()
+{
+  if (BreakRequested())
+    throw BuildBrokenOff();
+}
+
 } // namespace qhost

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 
 namespace qhost {
 
@@ -34,5 +35,14 @@ const BreakCheck* CurrentBreakCheck();
 bool BreakRequested(const BreakCheck* check);
 // Whether this thread's check says stop.
 bool BreakRequested();
+
+// Thrown by a long host operation that stops part way because its build was
+// broken off; its caller reports a failure, which the build's owner drops.
+struct BuildBrokenOff : std::runtime_error
+{
+  BuildBrokenOff() : std::runtime_error("broken off") {}
+};
+// Throws BuildBrokenOff when this thread's check says stop.
+void ThrowIfBreakRequested();
 
 } // namespace qhost

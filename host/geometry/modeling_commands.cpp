@@ -86,6 +86,10 @@ Bool SubdivideCommand(ModelingCommandData& data)
     SubdivideInPlace(*op, data.bc);
     return true;
   }
+  catch (const BuildBrokenOff&)
+  {
+    return false; // nobody waits for this build any more: nothing to report
+  }
   catch (const std::exception& e)
   {
     HostMessage("Subdivide of \"" + op->name + "\" failed: " + e.what());

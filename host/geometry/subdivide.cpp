@@ -13,6 +13,7 @@
 #include <tbb/parallel_for.h>
 #include <tbb/parallel_invoke.h>
 
+#include "host/core/build_break.h"
 #include "host/geometry/mesh_validation.h"
 #include "host/geometry/polygon_geometry.h"
 #include "host/geometry/subdivision_topology.h"
@@ -122,6 +123,7 @@ MeshData AssembleResult(const MeshData& in, const Refiner& refiner, const std::v
                          if (in.HasUVs())
                            refinedUVs = RefineValues(refiner, uvValues, true);
                        });
+  ThrowIfBreakRequested();
 
   const Far::TopologyLevel& last = refiner.GetLevel(refiner.GetMaxLevel());
   const auto faceCount = static_cast<std::size_t>(last.GetNumFaces());
@@ -223,6 +225,9 @@ void Subdivide(const MeshData& in, const SubdivideOptions& options, MeshData& ou
   if (!refiner)
     throw std::runtime_error("the subdivision surface could not be built from this mesh's topology");
   refiner->RefineUniform(Refiner::UniformOptions(options.levels));
+  // Each step of a large subdivision takes seconds; a build broken off stops
+  // between them.
+  ThrowIfBreakRequested();
   out = AssembleResult(in, *refiner, topology.GetUVValues());
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/core/build_break.h"
+#include "host/core/console.h"
 #include "host/geometry/polygon_mesh.h"
 #include "host/geometry/object_node.h"
 #include "host/geometry/primitives.h"
@@ -108,6 +109,14 @@ TEST_F(BuildBreak, AModelingCommandIsRefusedOnceTheBuildIsBrokenOff)
   };
   EXPECT_EQ(subdivide([] { return false; }), std::pair(Bool(true), std::size_t(2 * 16)));
   EXPECT_EQ(subdivide([] { return true; }), std::pair(Bool(false), std::size_t(2)));
+  // Broken off once the command has started (the check's first answer lets
+  // it in): it stops between its steps, leaves the object as it was and
+  // writes no console line, since nobody waits for that build any more.
+  const std::size_t linesBefore = Console::Instance().Lines().size();
+  std::atomic<int> asked{0};
+  EXPECT_EQ(subdivide([&] { return asked++ > 0; }), std::pair(Bool(false), std::size_t(2)));
+  EXPECT_GE(asked.load(), 2) << "the command did not look again after it started";
+  EXPECT_EQ(Console::Instance().Lines().size(), linesBefore);
 }
 
 } // namespace

@@ -14,7 +14,7 @@
 #include "host/app/rock_build_options.h"
 #include "host/app/rock_scene.h"
 #include "host/app/rock_texture.h"
-#include "host/app/texture_command.h"
+#include "host/app/rock_texture_options.h"
 #include "host/io/atomic_file.h"
 #include "host/io/mesh_file.h"
 #include "host/preview/mesh_preview.h"
@@ -30,35 +30,26 @@ struct RockOptions
   std::string preview;
   int previewSize = 640;
   std::string previewView = "front";
-  bool texture = false;
-  std::string textureMode = "color";
-  std::string projection; // empty: the texture tag's, else solid
-  ShaderBakeSettings textureBake;
+  RockTextureOptions texture;
 };
 
 // What the options ask for, read and checked before any module is loaded.
 struct RockJob
 {
   RockBuildJob build;
-  TextureKind textureKind = TextureKind::Color;
-  std::optional<TextureProjection> projection;
-  bool colorTexture = false;
+  RockTextureJob texture;
 };
 
 RockJob CheckOptions(const RockOptions& options)
 {
   RockJob job;
   job.build = CheckRockBuildOptions(options.build);
-  job.textureKind = ParseTextureKind("--texture-mode", options.textureMode);
-  job.projection = ParseProjection(options.projection);
-  job.colorTexture = options.texture && job.textureKind == TextureKind::Color;
   const std::string extension = LowerCaseExtension(options.out);
   if (extension != ".obj" && extension != ".ply" && !IsGltfPath(options.out))
     throw UsageError("--out " + options.out + ": unknown mesh file extension (use .obj, .ply, .glb or .gltf)");
-  if (job.colorTexture && !IsGltfPath(options.out))
-    throw UsageError("--texture embeds the texture as the glTF base colour: write a .glb or .gltf file");
+  job.texture = CheckRockTextureOptions(options.texture, options.out, "--out");
   CheckOutputPath(options.out, "--out");
-  const std::string heightPath = options.texture && !job.colorTexture ? HeightMapPathBeside(options.out) : "";
+  const std::string heightPath = job.texture.HeightMap() ? HeightMapPathBeside(options.out) : "";
   if (!heightPath.empty())
     CheckOutputPath(heightPath, "--texture-mode height");
   if (!options.preview.empty())
@@ -93,8 +84,8 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
       throw UsageError(status.error);
-  if (options.texture)
-    CheckShaderSettings(options.textureBake.sets);
+  if (job.texture.enabled)
+    CheckShaderSettings(job.texture.bake.sets);
 
   RockScene scene = PrepareRockScene(options.build, job.build, pluginsFolder);
   FlushConsole();
@@ -107,16 +98,14 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   }
   FlushConsole();
   Image texture;
-  if (options.texture)
+  if (job.texture.enabled)
   {
-    ShaderBakeSettings bake = options.textureBake;
-    bake.kind = job.textureKind;
-    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, job.projection, bake);
+    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, job.texture.projection, job.texture.bake);
     FlushConsole();
   }
   const std::vector<Vector> normals = scene.CornerNormals(mesh);
   MeshWriteOptions writeOptions;
-  writeOptions.baseColorTexture = job.colorTexture ? &texture : nullptr;
+  writeOptions.baseColorTexture = job.texture.Embedded() ? &texture : nullptr;
   writeOptions.frame = job.build.frame;
   // Every output of the run appears, or none does.
   OutputGroup outputs;
@@ -126,11 +115,11 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   }
   // A height map is data, not colour: it goes beside the mesh, never into its
   // base colour.
-  const std::string heightPath = options.texture && !job.colorTexture ? HeightMapPathBeside(options.out) : "";
+  const std::string heightPath = job.texture.HeightMap() ? HeightMapPathBeside(options.out) : "";
   if (!heightPath.empty())
     WritePng(heightPath, texture);
   if (!options.preview.empty())
-    WritePreview(options, mesh, normals, job.colorTexture ? &texture : nullptr);
+    WritePreview(options, mesh, normals, writeOptions.baseColorTexture);
   if (!options.save.empty())
     scene.SaveScene(options.save);
   outputs.Commit();
@@ -139,7 +128,7 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   char timing[32];
   std::snprintf(timing, sizeof(timing), "%.2f s", seconds);
   std::cout << options.out << ": " << mesh.points.size() << " points, " << mesh.polygons.size() << " polygons, "
-            << SizeInMetres(mesh) << ", " << timing << (job.colorTexture ? ", textured" : "") << "\n";
+            << SizeInMetres(mesh) << ", " << timing << (job.texture.Embedded() ? ", textured" : "") << "\n";
   if (!heightPath.empty())
     std::cout << "wrote " << heightPath << ": " << texture.width << "x" << texture.height << " height, 16-bit linear\n";
   if (!options.preview.empty())
@@ -165,24 +154,7 @@ void AddRockCommand(CLI::App& app, const char* argv0, std::string& pluginsOption
   cmd->add_option("--preview-size", options->previewSize, "Width of the picture in pixels")
       ->capture_default_str()
       ->check(CLI::Range(16, 4096));
-  CLI::Option* texture = cmd->add_flag("--texture", options->texture,
-                "Bake the scene's Quorvane material (or a new one) over the rock's UVs: a colour texture is "
-                "embedded as the glTF base colour, a height map written beside the mesh as NAME_height.png");
-  // The texture's settings mean nothing without a texture: asking for them
-  // alone is a mistake worth telling, not something to ignore.
-  cmd->add_option("--texture-size", options->textureBake.size, "Size of the baked texture")
-      ->capture_default_str()
-      ->check(CLI::Range(1, kMaxSquareImageSide))
-      ->needs(texture);
-  cmd->add_option("--texture-mode", options->textureMode, "color or height")->capture_default_str()->needs(texture);
-  cmd->add_option("--projection", options->projection,
-                  "How the texture finds its pattern: solid (the surface point, seamless) or uv; default: the "
-                  "generator's texture tag from --scene, else solid")
-      ->needs(texture);
-  cmd->add_option("--texture-set", options->textureBake.sets,
-                  "NAME_OR_ID=VALUE for the shader (XQUORVANE_COLOR_GRADIENT=0:#3a3530,0.6:#8a8070,1:#d8d0c0); "
-                  "repeatable")
-      ->needs(texture);
+  AddRockTextureOptions(cmd, options->texture);
   cmd->callback([argv0, &pluginsOption, options] { RunRock(*options, ResolvePluginsFolder(pluginsOption, argv0)); });
 }
 

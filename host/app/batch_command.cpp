@@ -15,6 +15,8 @@
 #include "host/app/output_check.h"
 #include "host/app/presets.h"
 #include "host/app/rock_build_options.h"
+#include "host/app/rock_texture.h"
+#include "host/app/rock_texture_options.h"
 #include "host/io/atomic_file.h"
 #include "host/io/mesh_file.h"
 #include "host/io/png_image.h"
@@ -30,6 +32,7 @@ constexpr const char* kContactSheetName = "contact-sheet.png";
 struct BatchOptions
 {
   RockBuildOptions build;
+  RockTextureOptions texture;
   std::string seeds = "1..8";
   std::vector<std::string> vary;
   std::string outDir = "batch";
@@ -42,6 +45,7 @@ struct BatchOptions
 struct BatchJob
 {
   RockBuildJob build;
+  RockTextureJob texture;
   SeedRange seeds;
   std::vector<ParameterRange> ranges;
   Slice shard;
@@ -84,6 +88,13 @@ nlohmann::json RequestOf(const BatchOptions& options, const std::string& plugins
   request["remove_layer"] = build.removeLayers;
   request["unit"] = build.units.unit;
   request["up"] = build.units.up;
+  // Only a textured batch says so, so the records of earlier batches still
+  // match their requests.
+  if (options.texture.enabled)
+    request["texture"] = {{"mode", options.texture.mode},
+                          {"size", options.texture.bake.size},
+                          {"projection", options.texture.projection},
+                          {"set", options.texture.bake.sets}};
   return request;
 }
 
@@ -111,6 +122,7 @@ BatchJob CheckOptions(const BatchOptions& options)
         throw UsageError("--vary " + text + ": " + job.ranges.back().name + " is varied twice");
   }
   CheckNamePattern(options.name);
+  job.texture = CheckRockTextureOptions(options.texture, options.name, "--name");
   if (!options.shard.empty())
     job.shard = ParseSlice("--shard", options.shard);
   if (!options.worker.empty())
@@ -132,10 +144,13 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
                  const std::string& pluginsFolder)
 {
   const std::string meshPath = InOutDir(options, variant.file);
+  const std::string heightPath = job.texture.HeightMap() ? HeightMapPathBeside(meshPath) : "";
   // A process killed while writing leaves its temporaries; this variant is
   // made by this process only.
   RemoveLeftoverTemporaries(meshPath);
   RemoveLeftoverTemporaries(RecordPathFor(meshPath));
+  if (!heightPath.empty())
+    RemoveLeftoverTemporaries(heightPath);
   RockScene scene = PrepareRockScene(options.build, job.build, pluginsFolder);
   AssignmentContext context;
   context.lengthUnit = job.build.frame.unit;
@@ -143,13 +158,24 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
     scene.Assign(ParseAssignment(name + "=" + value), context);
   const MeshData mesh = scene.BuildMesh();
   FlushConsole();
+  Image texture;
+  if (job.texture.enabled)
+  {
+    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, job.texture.projection, job.texture.bake);
+    FlushConsole();
+  }
   MeshWriteOptions writeOptions;
   writeOptions.frame = job.build.frame;
+  writeOptions.baseColorTexture = job.texture.Embedded() ? &texture : nullptr;
+  // The height map goes first: the record, written last, vouches for both.
+  if (!heightPath.empty())
+    WritePng(heightPath, texture);
   WriteMesh(meshPath, mesh, scene.CornerNormals(mesh), writeOptions);
-  const nlohmann::json record = FinishedRecord(variant.planned, meshPath, job.build.frame);
+  const nlohmann::json record = FinishedRecord(variant.planned, meshPath, job.build.frame, heightPath);
   WriteFileAtomically(RecordPathFor(meshPath), JsonText(record));
   std::cout << meshPath << ": seed " << variant.seed << ", " << mesh.points.size() << " points, "
-            << mesh.polygons.size() << " polygons\n"
+            << mesh.polygons.size() << " polygons" << (job.texture.Embedded() ? ", textured" : "")
+            << (heightPath.empty() ? "" : ", height map " + heightPath) << "\n"
             << std::flush;
 }
 
@@ -283,6 +309,8 @@ void RunBatch(const BatchOptions& options, const std::string& pluginsFolder)
   for (const ModuleStatus& status : LoadModules(pluginsFolder))
     if (!status.error.empty())
       throw UsageError(status.error);
+  if (job.texture.enabled)
+    CheckShaderSettings(job.texture.bake.sets);
   job.request = RequestOf(options, pluginsFolder);
   job.variants = PlanVariants(job.seeds, job.ranges, options.name, RockName(options.build), job.request);
   const std::vector<const BatchVariant*> pending = PendingVariants(options, job);
@@ -319,6 +347,7 @@ void AddBatchCommand(CLI::App& app, const char* argv0, std::string& pluginsOptio
   CLI::App* cmd = app.add_subcommand(
       "batch", "Make variants of a rock over a seed range and parameter ranges, with a manifest and a contact sheet");
   AddRockBuildOptions(cmd, options->build);
+  AddRockTextureOptions(cmd, options->texture);
   cmd->add_option("--seeds", options->seeds, "FIRST..LAST: one variant per seed, the generator's seed set to it")
       ->capture_default_str();
   cmd->add_option("--vary", options->vary,

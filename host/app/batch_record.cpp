@@ -1,6 +1,7 @@
 #include "host/app/batch_record.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -49,13 +50,21 @@ std::string RecordPathFor(const std::string& meshPath) { return meshPath + ".jso
 
 std::string JsonText(const nlohmann::json& document) { return document.dump(2) + "\n"; }
 
-nlohmann::json FinishedRecord(const nlohmann::json& planned, const std::string& meshPath, const MeshFileFrame& frame)
+nlohmann::json FinishedRecord(const nlohmann::json& planned, const std::string& meshPath, const MeshFileFrame& frame,
+                              const std::string& heightMapPath)
 {
   const std::string bytes = FileBytes(meshPath);
   nlohmann::json record = planned;
   record["bytes"] = bytes.size();
   record["fnv1a64"] = HashText(bytes);
   record["inspect"] = InspectFigures(ReadMesh(meshPath, frame));
+  if (!heightMapPath.empty())
+  {
+    const std::string heightBytes = FileBytes(heightMapPath);
+    record["height_map"] = {{"file", std::filesystem::path(heightMapPath).filename().string()},
+                            {"bytes", heightBytes.size()},
+                            {"fnv1a64", HashText(heightBytes)}};
+  }
   return record;
 }
 
@@ -73,6 +82,20 @@ nlohmann::json VerifiedRecord(const nlohmann::json& planned, const std::string& 
   const std::string bytes = FileBytes(meshPath);
   if (record["bytes"] != bytes.size() || record["fnv1a64"] != HashText(bytes))
     return nullptr;
+  if (record.contains("height_map"))
+  {
+    const nlohmann::json& height = record["height_map"];
+    if (!height.is_object() || !height.contains("file") || !height["file"].is_string())
+      return nullptr;
+    const std::string name = height["file"].get<std::string>();
+    // Only a plain file name beside the mesh counts; a record cannot send the
+    // check elsewhere.
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+      return nullptr;
+    const std::string heightBytes = FileBytes((std::filesystem::path(meshPath).parent_path() / name).string());
+    if (height["bytes"] != heightBytes.size() || height["fnv1a64"] != HashText(heightBytes))
+      return nullptr;
+  }
   return record;
 }
 

@@ -18,12 +18,16 @@ std::string RecordPathFor(const std::string& meshPath);
 
 // Adds what was made to the planned part of a record (index, seed, file,
 // parameters, request): the mesh file's size and FNV-1a hash, and the
-// figures `quorvane inspect` reports, read back from the file in frame.
-nlohmann::json FinishedRecord(const nlohmann::json& planned, const std::string& meshPath, const MeshFileFrame& frame);
+// figures `quorvane inspect` reports, read back from the file in frame; and,
+// when the variant has a height map beside its mesh, that file's name, size
+// and hash ("height_map").
+nlohmann::json FinishedRecord(const nlohmann::json& planned, const std::string& meshPath, const MeshFileFrame& frame,
+                              const std::string& heightMapPath = "");
 
 // Whether the record beside meshPath exists, holds the planned part exactly,
-// and the file still has the size and hash it records. Returns the record,
-// or null when the variant must be made (again).
+// and the file (and the height map it names, beside it) still has the size
+// and hash it records. Returns the record, or null when the variant must be
+// made (again).
 nlohmann::json VerifiedRecord(const nlohmann::json& planned, const std::string& meshPath);
 
 // The 64-bit FNV-1a hash of bytes as 16 lower-case hex digits, as records

@@ -231,6 +231,56 @@ TEST(BatchCliTest, ValuesAreDrawnAsDocumented)
   }
 }
 
+std::string Bytes(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(BatchCliTest, TexturedVariantsAreWhatRockMakesAndTheirHeightMapsAreCheckedOnResume)
+{
+  TestFolder folder;
+  const auto batch = [&](const std::string& outDir, std::vector<std::string> extra) {
+    std::vector<std::string> args = {"batch", "--preset", "pebble", "--seeds", "2..3", "--texture",
+                                     "--texture-size", "32", "--out-dir", folder.Path(outDir)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return RunQuorvane(args);
+  };
+  const auto rock = [&](const std::string& out, std::vector<std::string> extra) {
+    std::vector<std::string> args = {"rock", "--preset", "pebble", "--set", "OXROCK_SEED=3", "--texture",
+                                     "--texture-size", "32", "--out", folder.Path(out)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    ASSERT_EQ(RunQuorvane(args).exitCode, 0);
+  };
+  // A colour texture travels inside each GLB, as `rock --texture` embeds it.
+  ASSERT_EQ(batch("colour", {}).exitCode, 0);
+  rock("rock.glb", {});
+  EXPECT_EQ(Bytes(folder.Path("colour/pebble-3.glb")), Bytes(folder.Path("rock.glb")));
+
+  // A height map lies beside each mesh, and the record vouches for it too.
+  const std::vector<std::string> height = {"--texture-mode", "height", "--name", "p-{seed}.obj"};
+  ASSERT_EQ(batch("height", height).exitCode, 0);
+  rock("rock.obj", {"--texture-mode", "height"});
+  const std::string heightMap = Bytes(folder.Path("height/p-3_height.png"));
+  EXPECT_EQ(heightMap, Bytes(folder.Path("rock_height.png")));
+  const nlohmann::json record = nlohmann::json::parse(Bytes(folder.Path("height/p-3.obj.json")));
+  EXPECT_EQ(record["height_map"]["file"], "p-3_height.png");
+
+  // A damaged height map makes its variant again, and only that one.
+  std::ofstream(folder.Path("height/p-3_height.png"), std::ios::trunc) << "not a picture";
+  const CommandResult resumed = batch("height", height);
+  ASSERT_EQ(resumed.exitCode, 0) << resumed.err;
+  EXPECT_NE(resumed.out.find("p-3.obj: seed 3"), std::string::npos) << resumed.out;
+  EXPECT_EQ(resumed.out.find("p-2.obj: seed 2"), std::string::npos) << resumed.out;
+  EXPECT_EQ(Bytes(folder.Path("height/p-3_height.png")), heightMap);
+
+  // A colour texture has nowhere to go in an OBJ file: refused before any work.
+  const CommandResult refused = batch("refused", {"--name", "p-{seed}.obj"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("--name p-{seed}.obj is not a .glb or .gltf file"), std::string::npos) << refused.err;
+  EXPECT_TRUE(!fs::exists(folder.Path("refused")) || fs::is_empty(folder.Path("refused")));
+}
+
 TEST(BatchCliTest, BadOptionsAreRefusedNamingThemBeforeAnythingIsWritten)
 {
   TestFolder folder;

@@ -71,6 +71,37 @@ TEST(BatchRecord, AMissingOrUnreadableRecordMeansTheVariantIsMadeAgain)
   EXPECT_TRUE(VerifiedRecord(kPlanned, meshPath).is_null());
 }
 
+TEST(BatchRecord, AHeightMapIsVouchedForByItsRecordAndLookedForOnlyBesideTheMesh)
+{
+  ScratchFolder folder;
+  std::filesystem::create_directory(folder.File("batch"));
+  const std::string meshPath = folder.File("batch/rock_003.obj");
+  const std::string heightPath = folder.File("batch/rock_003_height.png");
+  const MeshData cube = QuadCube();
+  WriteMesh(meshPath, cube, FlatCornerNormals(cube), qhost::testing::HostFrameOptions());
+  WriteText(heightPath, "height samples");
+  const nlohmann::json finished = FinishedRecord(kPlanned, meshPath, kHostFrame, heightPath);
+  WriteFileAtomically(RecordPathFor(meshPath), JsonText(finished));
+  EXPECT_EQ(finished["height_map"]["file"], "rock_003_height.png");
+  EXPECT_TRUE(VerifiedRecord(kPlanned, meshPath).is_object());
+
+  WriteText(heightPath, "height sampleS");
+  EXPECT_TRUE(VerifiedRecord(kPlanned, meshPath).is_null()) << "a height map changed after its record";
+  std::filesystem::remove(heightPath);
+  EXPECT_TRUE(VerifiedRecord(kPlanned, meshPath).is_null()) << "a height map gone";
+
+  // A record that names a file elsewhere is not believed, even when that
+  // file matches.
+  WriteText(folder.File("elsewhere.png"), "height samples");
+  for (const std::string& name : std::vector<std::string>{"../elsewhere.png", folder.File("elsewhere.png"), "..", ""})
+  {
+    nlohmann::json record = finished;
+    record["height_map"]["file"] = name;
+    WriteText(RecordPathFor(meshPath), JsonText(record));
+    EXPECT_TRUE(VerifiedRecord(kPlanned, meshPath).is_null()) << name;
+  }
+}
+
 TEST(BatchRecord, RecordsAreIndentedJsonEndingInANewline)
 {
   EXPECT_EQ(RecordPathFor("out/rock_003.obj"), "out/rock_003.obj.json");

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -182,14 +183,19 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
 // Reads the values of every variant still to be made against the generator's
 // parameters, each on a scene of its own as MakeVariant does, so a range that
 // leaves a menu or names no parameter stops the batch before anything is made.
+// The batch's own seed, the first value of every variant, is a whole number
+// the seed takes; the rest is read once for each distinct set of values.
 void CheckVariantValues(const BatchOptions& options, const BatchJob& job,
                         const std::vector<const BatchVariant*>& pending, const std::string& pluginsFolder)
 {
   AssignmentContext context;
   context.lengthUnit = job.build.frame.unit;
   context.warnBeyondLimits = false;
+  std::set<std::vector<std::pair<std::string, std::string>>> checked;
   for (const BatchVariant* variant : pending)
   {
+    if (!checked.emplace(variant->parameters.begin() + 1, variant->parameters.end()).second)
+      continue;
     RockScene scene = PrepareRockScene(options.build, job.build, pluginsFolder);
     for (const auto& [name, value] : variant->parameters)
     {

@@ -77,7 +77,7 @@ TEST_F(RockOptionsCliTest, UnknownChoicesAndSelectionsListWhatThereIs)
 {
   const CommandResult mode = Rock("never.obj", {"--set", "layer1.Mode=Multiply"});
   EXPECT_EQ(mode.exitCode, 2);
-  EXPECT_NE(mode.err.find("one of: Add, Subtract"), std::string::npos) << mode.err;
+  EXPECT_NE(mode.err.find("one of: Add (0), Subtract (1)"), std::string::npos) << mode.err;
 
   {
     std::ofstream obj(Path("slab.obj"));

@@ -105,11 +105,18 @@ std::int64_t CountSelfIntersectingPairs(std::span<const Vector> points, std::spa
   if (rtcGetDeviceError(device.get()) != RTC_ERROR_NONE)
     throw std::runtime_error("the collision query failed");
 
+  // Taken under the callbacks' lock: Embree has joined its workers by now, but
+  // in code a thread checker cannot see, and the lock shows it the hand-over.
+  std::vector<std::pair<Int32, Int32>> candidates;
+  {
+    std::lock_guard lock(input.mutex);
+    candidates = std::move(input.candidates);
+  }
   // The callback order depends on threads; sorted and unique, the pairs do not.
-  std::sort(input.candidates.begin(), input.candidates.end());
-  input.candidates.erase(std::unique(input.candidates.begin(), input.candidates.end()), input.candidates.end());
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
   std::int64_t count = 0;
-  for (const auto& [l, r] : input.candidates)
+  for (const auto& [l, r] : candidates)
   {
     const CPolygon& pl = polygons[size_t(l)];
     const CPolygon& pr = polygons[size_t(r)];

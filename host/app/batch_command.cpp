@@ -16,7 +16,6 @@
 #include "host/app/output_check.h"
 #include "host/app/presets.h"
 #include "host/app/rock_build_options.h"
-#include "host/app/rock_texture.h"
 #include "host/app/rock_texture_options.h"
 #include "host/io/atomic_file.h"
 #include "host/io/mesh_file.h"
@@ -145,7 +144,7 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
                  const std::string& pluginsFolder)
 {
   const std::string meshPath = InOutDir(options, variant.file);
-  const std::string heightPath = job.texture.HeightMap() ? HeightMapPathBeside(meshPath) : "";
+  const std::string heightPath = HeightMapPathFor(job.texture, meshPath);
   // A process killed while writing leaves its temporaries; this variant is
   // made by this process only.
   RemoveLeftoverTemporaries(meshPath);
@@ -159,12 +158,7 @@ void MakeVariant(const BatchOptions& options, const BatchJob& job, const BatchVa
     scene.Assign(ParseAssignment(name + "=" + value), context);
   const MeshData mesh = scene.BuildMesh();
   FlushConsole();
-  Image texture;
-  if (job.texture.enabled)
-  {
-    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, job.texture.projection, job.texture.bake);
-    FlushConsole();
-  }
+  const Image texture = BakeJobTexture(job.texture, *scene.Document(), *scene.Generator(), mesh);
   MeshWriteOptions writeOptions;
   writeOptions.frame = job.build.frame;
   writeOptions.baseColorTexture = job.texture.Embedded() ? &texture : nullptr;

@@ -13,7 +13,6 @@
 #include "host/app/progress.h"
 #include "host/app/rock_build_options.h"
 #include "host/app/rock_scene.h"
-#include "host/app/rock_texture.h"
 #include "host/app/rock_texture_options.h"
 #include "host/io/atomic_file.h"
 #include "host/io/mesh_file.h"
@@ -49,7 +48,7 @@ RockJob CheckOptions(const RockOptions& options)
     throw UsageError("--out " + options.out + ": unknown mesh file extension (use .obj, .ply, .glb or .gltf)");
   job.texture = CheckRockTextureOptions(options.texture, options.out, "--out");
   CheckOutputPath(options.out, "--out");
-  const std::string heightPath = job.texture.HeightMap() ? HeightMapPathBeside(options.out) : "";
+  const std::string heightPath = HeightMapPathFor(job.texture, options.out);
   if (!heightPath.empty())
     CheckOutputPath(heightPath, "--texture-mode height");
   if (!options.preview.empty())
@@ -97,12 +96,7 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
     mesh = scene.BuildMesh();
   }
   FlushConsole();
-  Image texture;
-  if (job.texture.enabled)
-  {
-    texture = BakeRockTexture(*scene.Document(), *scene.Generator(), mesh, job.texture.projection, job.texture.bake);
-    FlushConsole();
-  }
+  const Image texture = BakeJobTexture(job.texture, *scene.Document(), *scene.Generator(), mesh);
   const std::vector<Vector> normals = scene.CornerNormals(mesh);
   MeshWriteOptions writeOptions;
   writeOptions.baseColorTexture = job.texture.Embedded() ? &texture : nullptr;
@@ -115,7 +109,7 @@ void RunRock(const RockOptions& options, const std::string& pluginsFolder)
   }
   // A height map is data, not colour: it goes beside the mesh, never into its
   // base colour.
-  const std::string heightPath = job.texture.HeightMap() ? HeightMapPathBeside(options.out) : "";
+  const std::string heightPath = HeightMapPathFor(job.texture, options.out);
   if (!heightPath.empty())
     WritePng(heightPath, texture);
   if (!options.preview.empty())

@@ -47,4 +47,18 @@ RockTextureJob CheckRockTextureOptions(const RockTextureOptions& options, const 
   return job;
 }
 
+Image BakeJobTexture(const RockTextureJob& job, BaseDocument& doc, BaseObject& generator, const MeshData& mesh)
+{
+  if (!job.enabled)
+    return {};
+  Image texture = BakeRockTexture(doc, generator, mesh, job.projection, job.bake);
+  FlushConsole();
+  return texture;
+}
+
+std::string HeightMapPathFor(const RockTextureJob& job, const std::string& meshPath)
+{
+  return job.HeightMap() ? HeightMapPathBeside(meshPath) : "";
+}
+
 } // namespace qhost::app

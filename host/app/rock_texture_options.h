@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "host/app/quorvane_material.h"
+#include "host/geometry/mesh_data.h"
 #include "host/shading/texture_projection.h"
 
 namespace qhost::app {
@@ -41,5 +42,12 @@ void AddRockTextureOptions(CLI::App* command, RockTextureOptions& options);
 // from (--out, --name) for the message.
 RockTextureJob CheckRockTextureOptions(const RockTextureOptions& options, const std::string& meshPath,
                                        const std::string& meshOption);
+
+// The texture the job asks for, baked over the built mesh (see
+// BakeRockTexture); an empty image when it asks for none.
+Image BakeJobTexture(const RockTextureJob& job, BaseDocument& doc, BaseObject& generator, const MeshData& mesh);
+
+// Where the job's height map of the mesh file goes; "" when it writes none.
+std::string HeightMapPathFor(const RockTextureJob& job, const std::string& meshPath);
 
 } // namespace qhost::app

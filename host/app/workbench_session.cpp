@@ -338,7 +338,7 @@ void WorkbenchSession::Build(const BuildTicket& ticket)
   // the server is ending.
   std::atomic<bool> brokenOff{false};
   const BreakCheck breakOff = [this, &ticket, &brokenOff] {
-    if (stopping_ || queue_.Superseded(ticket.generation) || (ticket.final && changesPending_.load() > 0))
+    if (Abandoned(ticket) || (ticket.final && changesPending_.load() > 0))
       brokenOff = true;
     return brokenOff.load();
   };
